@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Kelvaro needs to build, run and test,
+# skipping those already present. Usage: install-deps.sh [run|test]
+set -euo pipefail
+
+run_packages=(
+    cmake g++ ninja-build pkgconf
+    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
+    libespeak-ng-dev espeak-ng-data
+    fonts-noto-cjk
+)
+test_packages=(
+    xvfb xauth xdotool scrot
+    pulseaudio pulseaudio-utils sox
+)
+
+wanted=("${run_packages[@]}")
+if [[ "${1:-run}" == test ]]; then
+    wanted+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
+        missing+=("$package")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

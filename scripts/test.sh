@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Kelvaro with warnings as errors and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh test
+cmake --preset ci
+cmake --build --preset ci
+ctest --preset ci "$@"

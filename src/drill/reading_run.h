@@ -1,0 +1,66 @@
+#pragma once
+
+#include "line_store.h"
+
+#include <QString>
+#include <QTime>
+
+class Clock;
+class DrillFileReader;
+class DrillView;
+class ErrorReporter;
+class FileChooser;
+class Voice;
+
+// Everything the drill remembers between commands.
+struct DrillState {
+    LineStore Lines;
+    QString FileName;
+    int Total = 0;        // lines counted when the file was opened
+    int CurrentIndex = 0; // 1-based number of the line on display, 0 for none
+    int Remaining = 0;    // lines after the one on display
+    QTime StartTime;
+    QTime EndTime;
+};
+
+// The reading drill: opening a drill file and stepping through its lines, timed and spoken.
+class ReadingRun {
+public:
+    // Abandoned: the command stopped part-way, leaving what it had done so far.
+    enum class Outcome { Done, Abandoned };
+
+    static inline const QString OpenFilter = QStringLiteral("テキスト ファイル (*.txt)");
+    static inline const QString Notice = QStringLiteral("Reset: [R] or [U]");
+
+    ReadingRun(DrillView& view, Voice& voice, const Clock& clock, DrillFileReader& files,
+               FileChooser& chooser, ErrorReporter& errors);
+
+    // Asks for a drill file, loads its lines and counts them.
+    void Open();
+    // Shows the next line, or finishes the run after the last one.
+    Outcome Start();
+    // Shows and speaks the current line again.
+    Outcome Repeat();
+    // Goes back one line.
+    Outcome Back();
+    // Reloads the file's lines and starts over.
+    Outcome Reset();
+    // Shows and speaks the notice that the run must be reset.
+    void chui();
+
+    const DrillState& state() const { return m_state; }
+
+private:
+    bool loadPass(const DrillFileContents& contents);
+    void showLine();
+    void setCountCaption();
+    Outcome finish();
+
+    DrillView& m_view;
+    Voice& m_voice;
+    const Clock& m_clock;
+    DrillFileReader& m_files;
+    FileChooser& m_chooser;
+    ErrorReporter& m_errors;
+    DrillState m_state;
+};

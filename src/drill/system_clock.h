@@ -1,0 +1,8 @@
+#pragma once
+
+#include "clock.h"
+
+class SystemClock : public Clock {
+public:
+    QTime timeOfDay() const override;
+};
