@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTime>
 
+struct DrillFileContents;
 class Clock;
 class DrillFileReader;
 class DrillView;
@@ -51,7 +52,7 @@ public:
     const DrillState& state() const { return m_state; }
 
 private:
-    bool loadPass(const DrillFileContents& contents);
+    void loadPass(const DrillFileContents& contents);
     void showLine();
     void setCountCaption();
     Outcome finish();

@@ -10,7 +10,8 @@
 // ("say <text>", "stop", "wait", "volume <gain>") so tests can check the sequence.
 class RecordingEngine : public SpeechEngine {
 public:
-    explicit RecordingEngine(QStringList& log) : m_log(log) {}
+    explicit RecordingEngine(QStringList& log)
+        : m_log(log) {}
     Pcm synthesize(const QString& text) override;
 
 private:
@@ -19,7 +20,8 @@ private:
 
 class RecordingAudioOutput : public AudioOutput {
 public:
-    explicit RecordingAudioOutput(QStringList& log) : m_log(log) {}
+    explicit RecordingAudioOutput(QStringList& log)
+        : m_log(log) {}
     void play(const Pcm& pcm) override;
     void stop() override;
     void setVolume(double gain) override;
