@@ -13,14 +13,16 @@
 
 namespace {
 
-QString drillText() {
+QString drillText()
+{
     QString text;
     for (int n = 1; n <= LineStore::Capacity; ++n)
         text += QStringLiteral("%1 今日は良い天気ですね。 The quick brown fox jumps.\r\n").arg(n);
     return text;
 }
 
-void measure(const char* label, const QString& path) {
+void measure(const char* label, const QString& path)
+{
     DiskDrillFileReader reader;
     LineStore store;
     std::vector<qint64> micros;
@@ -36,14 +38,15 @@ void measure(const char* label, const QString& path) {
     std::sort(micros.begin(), micros.end());
     std::printf("load and count 3001 lines, %-6s %8lld bytes: median %lld us, min %lld us, max "
                 "%lld us\n",
-                label, static_cast<long long>(QFile(path).size()),
-                static_cast<long long>(micros[micros.size() / 2]),
-                static_cast<long long>(micros.front()), static_cast<long long>(micros.back()));
+        label, static_cast<long long>(QFile(path).size()),
+        static_cast<long long>(micros[micros.size() / 2]), static_cast<long long>(micros.front()),
+        static_cast<long long>(micros.back()));
 }
 
 } // namespace
 
-int main() {
+int main()
+{
     QTemporaryDir dir;
     const QString text = drillText();
     const QString utf8Path = dir.filePath(QStringLiteral("utf8.txt"));

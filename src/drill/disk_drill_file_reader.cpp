@@ -16,10 +16,13 @@ namespace {
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd)
-        : m_fd(fd) {}
+        : m_fd(fd)
+    {
+    }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
+    ~FileDescriptor()
+    {
         if (m_fd >= 0)
             ::close(m_fd);
     }
@@ -29,19 +32,22 @@ private:
     int m_fd;
 };
 
-QString systemError(int error) {
+QString systemError(int error)
+{
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-DrillFileContents failure(const QString& path, const QString& reason) {
-    return {{},
-            QStringLiteral("The drill file \u201c%1\u201d could not be read: %2.")
-                .arg(QDir::toNativeSeparators(path), reason)};
+DrillFileContents failure(const QString& path, const QString& reason)
+{
+    return { {},
+        QStringLiteral("The drill file \u201c%1\u201d could not be read: %2.")
+            .arg(QDir::toNativeSeparators(path), reason) };
 }
 
 } // namespace
 
-DrillFileContents DiskDrillFileReader::read(const QString& path, int maxLines) {
+DrillFileContents DiskDrillFileReader::read(const QString& path, int maxLines)
+{
     // Opening without blocking and checking the opened file itself means a FIFO put in
     // place of the chosen file cannot make the open or the read wait for a writer.
     const FileDescriptor fd(
@@ -49,14 +55,15 @@ DrillFileContents DiskDrillFileReader::read(const QString& path, int maxLines) {
     if (fd.get() < 0)
         return failure(path, systemError(errno));
 
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd.get(), &info) != 0)
         return failure(path, systemError(errno));
     if (!S_ISREG(info.st_mode))
         return failure(path, QStringLiteral("it is not a regular file"));
     if (info.st_size > MaxFileSize)
-        return failure(path, QStringLiteral("it is larger than %1 MiB, too large for a drill file")
-                                 .arg(MaxFileSize / (1024 * 1024)));
+        return failure(path,
+            QStringLiteral("it is larger than %1 MiB, too large for a drill file")
+                .arg(MaxFileSize / (1024 * 1024)));
 
     QByteArray bytes;
     bytes.reserve(static_cast<qsizetype>(info.st_size));
@@ -75,5 +82,5 @@ DrillFileContents DiskDrillFileReader::read(const QString& path, int maxLines) {
             return failure(path, QStringLiteral("it grew past the size limit while being read"));
         bytes.append(buffer, static_cast<qsizetype>(count));
     }
-    return {splitDrillLines(decodeDrillText(bytes), maxLines), {}};
+    return { splitDrillLines(decodeDrillText(bytes), maxLines), {} };
 }

@@ -4,10 +4,11 @@
 #include <QStringDecoder>
 #include <optional>
 
-QString decodeDrillText(const QByteArray& bytes) {
+QString decodeDrillText(const QByteArray& bytes)
+{
     // Notepad's "Unicode" files are UTF-16 with a byte-order mark.
-    if (const std::optional<QStringConverter::Encoding> marked =
-            QStringConverter::encodingForData(bytes)) {
+    if (const std::optional<QStringConverter::Encoding> marked
+        = QStringConverter::encodingForData(bytes)) {
         QStringDecoder decoder(*marked);
         return decoder.decode(bytes);
     }
@@ -20,7 +21,8 @@ QString decodeDrillText(const QByteArray& bytes) {
     return cp932.decode(bytes);
 }
 
-QStringList splitDrillLines(QStringView text, qsizetype maxLines) {
+QStringList splitDrillLines(QStringView text, qsizetype maxLines)
+{
     QStringList lines;
     qsizetype lineStart = 0;
     qsizetype i = 0;

@@ -9,15 +9,18 @@
 #include "voice.h"
 
 ReadingRun::ReadingRun(DrillView& view, Voice& voice, const Clock& clock, DrillFileReader& files,
-                       FileChooser& chooser, ErrorReporter& errors)
+    FileChooser& chooser, ErrorReporter& errors)
     : m_view(view)
     , m_voice(voice)
     , m_clock(clock)
     , m_files(files)
     , m_chooser(chooser)
-    , m_errors(errors) {}
+    , m_errors(errors)
+{
+}
 
-void ReadingRun::Open() {
+void ReadingRun::Open()
+{
     const QString previousFile = m_state.FileName;
     m_state.FileName = m_chooser.chooseFileToOpen(OpenFilter);
     if (m_state.FileName.isEmpty())
@@ -39,7 +42,8 @@ void ReadingRun::Open() {
     m_state.Total = m_state.Remaining;
 }
 
-ReadingRun::Outcome ReadingRun::Start() {
+ReadingRun::Outcome ReadingRun::Start()
+{
     if (!m_view.isCountVisible()) {
         chui();
         return Outcome::Abandoned;
@@ -56,7 +60,8 @@ ReadingRun::Outcome ReadingRun::Start() {
     return Outcome::Done;
 }
 
-ReadingRun::Outcome ReadingRun::Repeat() {
+ReadingRun::Outcome ReadingRun::Repeat()
+{
     if (!m_view.isCountVisible()) {
         chui();
         return Outcome::Abandoned;
@@ -66,7 +71,8 @@ ReadingRun::Outcome ReadingRun::Repeat() {
     return Outcome::Done;
 }
 
-ReadingRun::Outcome ReadingRun::Back() {
+ReadingRun::Outcome ReadingRun::Back()
+{
     if (!m_view.isCountVisible()) {
         chui();
         return Outcome::Abandoned;
@@ -81,7 +87,8 @@ ReadingRun::Outcome ReadingRun::Back() {
     return Outcome::Done;
 }
 
-ReadingRun::Outcome ReadingRun::Reset() {
+ReadingRun::Outcome ReadingRun::Reset()
+{
     // Before any file has been chosen there is nothing to reload, and nothing to say.
     if (m_state.FileName.isEmpty())
         return Outcome::Abandoned;
@@ -103,26 +110,31 @@ ReadingRun::Outcome ReadingRun::Reset() {
     return Outcome::Done;
 }
 
-void ReadingRun::chui() {
+void ReadingRun::chui()
+{
     m_view.setDisplayText(Notice);
     m_voice.SayAndWait(m_view.displayText());
 }
 
-void ReadingRun::loadPass(const DrillFileContents& contents) {
+void ReadingRun::loadPass(const DrillFileContents& contents)
+{
     m_state.Lines.fill(contents.lines);
     m_state.CurrentIndex = 0;
 }
 
-void ReadingRun::showLine() {
+void ReadingRun::showLine()
+{
     m_view.setDisplayText(m_state.Lines.at(m_state.CurrentIndex - 1));
     m_voice.SayNow(m_view.displayText());
 }
 
-void ReadingRun::setCountCaption() {
+void ReadingRun::setCountCaption()
+{
     m_view.setCountCaption(QStringLiteral("count ") + QString::number(m_state.Remaining + 1));
 }
 
-ReadingRun::Outcome ReadingRun::finish() {
+ReadingRun::Outcome ReadingRun::finish()
+{
     m_state.EndTime = m_clock.timeOfDay();
     const int seconds = elapsedSeconds(m_state.StartTime, m_state.EndTime);
     m_view.setTimeCaption(elapsedCaption(seconds));
@@ -130,8 +142,8 @@ ReadingRun::Outcome ReadingRun::finish() {
     if (seconds == 0)
         return Outcome::Abandoned;
 
-    m_view.setRateCaption(QString::number(linesPerMinute(m_state.Total, seconds)) +
-                          QStringLiteral(" words/min"));
+    m_view.setRateCaption(
+        QString::number(linesPerMinute(m_state.Total, seconds)) + QStringLiteral(" words/min"));
     m_voice.SayAndWait(m_view.rateCaption());
     m_view.setDisplayText(QString());
     m_view.setCountVisible(false);

@@ -17,9 +17,9 @@ class Voice;
 struct DrillState {
     LineStore Lines;
     QString FileName;
-    int Total = 0;        // lines counted when the file was opened
+    int Total = 0; // lines counted when the file was opened
     int CurrentIndex = 0; // 1-based number of the line on display, 0 for none
-    int Remaining = 0;    // lines after the one on display
+    int Remaining = 0; // lines after the one on display
     QTime StartTime;
     QTime EndTime;
 };
@@ -34,7 +34,7 @@ public:
     static inline const QString Notice = QStringLiteral("Reset: [R] or [U]");
 
     ReadingRun(DrillView& view, Voice& voice, const Clock& clock, DrillFileReader& files,
-               FileChooser& chooser, ErrorReporter& errors);
+        FileChooser& chooser, ErrorReporter& errors);
 
     // Asks for a drill file, loads its lines and counts them.
     void Open();

@@ -33,13 +33,14 @@ public:
 class FakeClock : public Clock {
 public:
     QTime timeOfDay() const override { return now; }
-    QTime now{9, 0, 0};
+    QTime now { 9, 0, 0 };
 };
 
 // Answers the open-file dialog with a prepared path and remembers the filter it was shown.
 class FakeFileChooser : public FileChooser {
 public:
-    QString chooseFileToOpen(const QString& filter) override {
+    QString chooseFileToOpen(const QString& filter) override
+    {
         shownFilter = filter;
         return answer;
     }
@@ -56,11 +57,12 @@ public:
 // Serves drill files from memory; a path in `failing` cannot be read.
 class FakeDrillFileReader : public DrillFileReader {
 public:
-    DrillFileContents read(const QString& path, int maxLines) override {
+    DrillFileContents read(const QString& path, int maxLines) override
+    {
         ++reads;
         if (failing.contains(path))
-            return {{}, QStringLiteral("cannot read ") + path};
-        return {files.value(path).mid(0, maxLines), {}};
+            return { {}, QStringLiteral("cannot read ") + path };
+        return { files.value(path).mid(0, maxLines), {} };
     }
     QHash<QString, QStringList> files;
     QStringList failing;

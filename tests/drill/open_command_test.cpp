@@ -12,7 +12,8 @@
 
 namespace {
 
-QByteArray numberedLines(int count) {
+QByteArray numberedLines(int count)
+{
     QByteArray bytes;
     for (int n = 1; n <= count; ++n)
         bytes += "line " + QByteArray::number(n) + "\r\n";
@@ -29,14 +30,15 @@ class TestOpenCommand : public QObject {
     struct Fixture {
         FakeDrillView view;
         RecordingSpeech speech;
-        Voice voice{speech.engine, speech.output};
+        Voice voice { speech.engine, speech.output };
         FakeClock clock;
         DiskDrillFileReader files;
         FakeFileChooser chooser;
         FakeErrorReporter errors;
-        ReadingRun run{view, voice, clock, files, chooser, errors};
+        ReadingRun run { view, voice, clock, files, chooser, errors };
 
-        void open(const QString& path) {
+        void open(const QString& path)
+        {
             chooser.answer = path;
             run.Open();
         }
@@ -44,7 +46,8 @@ class TestOpenCommand : public QObject {
 
     QTemporaryDir m_dir;
 
-    QString writeFile(const QString& name, const QByteArray& bytes) {
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
         const QString path = m_dir.filePath(name);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
@@ -53,7 +56,8 @@ class TestOpenCommand : public QObject {
     }
 
 private slots:
-    void readsDrillFile_data() {
+    void readsDrillFile_data()
+    {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("total");
         QTest::addColumn<QString>("first");
@@ -81,9 +85,8 @@ private slots:
         QTest::newRow("invalid UTF-8, valid CP932")
             << QByteArray("\x93\xFA\x96\x7B\n\x82\xA0") << 2 << QStringLiteral("日本")
             << QStringLiteral("あ");
-        QTest::newRow("UTF-16 with byte-order mark")
-            << QByteArray("\xFF\xFEh\0i\0\r\0\n\0\xE5\x65", 12) << 2 << "hi"
-            << QStringLiteral("日");
+        QTest::newRow("UTF-16 with byte-order mark") << QByteArray("\xFF\xFEh\0i\0\r\0\n\0\xE5\x65",
+            12) << 2 << "hi" << QStringLiteral("日");
         QTest::newRow("NUL bytes kept inside a line")
             << QByteArray("a\0b\nc", 5) << 2 << QString(QStringLiteral("a") + QChar(0) + u'b')
             << "c";
@@ -98,7 +101,8 @@ private slots:
             << QByteArray(5 * 1024 * 1024, 'x') << 1 << QString(5 * 1024 * 1024, u'x')
             << QString(5 * 1024 * 1024, u'x');
     }
-    void readsDrillFile() {
+    void readsDrillFile()
+    {
         QFETCH(QByteArray, bytes);
         QFETCH(int, total);
         QFETCH(QString, first);
@@ -128,7 +132,8 @@ private slots:
             QCOMPARE(state.Lines.at(1), QStringLiteral("old 2"));
     }
 
-    void refusesWhatItCannotRead_data() {
+    void refusesWhatItCannotRead_data()
+    {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing") << "missing"
@@ -142,7 +147,8 @@ private slots:
         QTest::newRow("too large") << "large"
                                    << "too large";
     }
-    void refusesWhatItCannotRead() {
+    void refusesWhatItCannotRead()
+    {
         QFETCH(QString, kind);
         QFETCH(QString, reason);
 
@@ -168,7 +174,7 @@ private slots:
         const DrillState& state = f.run.state();
         QCOMPARE(f.errors.messages.size(), 1);
         QVERIFY2(f.errors.messages.first().contains(QDir::toNativeSeparators(path)),
-                 qPrintable(f.errors.messages.first()));
+            qPrintable(f.errors.messages.first()));
         QVERIFY2(f.errors.messages.first().contains(reason), qPrintable(f.errors.messages.first()));
         // The learner's place in the file that was open is kept, and so is the way back to it.
         QCOMPARE(state.FileName, before);
@@ -180,7 +186,8 @@ private slots:
         QCOMPARE(f.view.count, QStringLiteral("count 2"));
     }
 
-    void cancelForgetsThePathOnly() {
+    void cancelForgetsThePathOnly()
+    {
         Fixture f;
         f.open(writeFile(QStringLiteral("a.txt"), "a\nb\n"));
         QCOMPARE(f.run.Start(), ReadingRun::Outcome::Done);
@@ -198,7 +205,8 @@ private slots:
         QCOMPARE(f.errors.messages, QStringList());
     }
 
-    void openingMidRunStartsOverAndKeepsResults() {
+    void openingMidRunStartsOverAndKeepsResults()
+    {
         Fixture f;
         f.open(writeFile(QStringLiteral("long.txt"), "1\n2\n3\n4\n"));
         QCOMPARE(f.run.Start(), ReadingRun::Outcome::Done);

@@ -16,7 +16,8 @@ namespace {
 
 const QString DrillPath = QStringLiteral("/drills/ten.txt");
 
-QStringList numbered(int count) {
+QStringList numbered(int count)
+{
     QStringList lines;
     for (int n = 1; n <= count; ++n)
         lines.append(QStringLiteral("line %1").arg(n));
@@ -33,24 +34,27 @@ class TestReadingRun : public QObject {
     struct Fixture {
         FakeDrillView view;
         RecordingSpeech speech;
-        Voice voice{speech.engine, speech.output};
+        Voice voice { speech.engine, speech.output };
         FakeClock clock;
         FakeDrillFileReader files;
         FakeFileChooser chooser;
         FakeErrorReporter errors;
-        ReadingRun run{view, voice, clock, files, chooser, errors};
+        ReadingRun run { view, voice, clock, files, chooser, errors };
 
-        explicit Fixture(int lineCount) {
+        explicit Fixture(int lineCount)
+        {
             files.files.insert(DrillPath, numbered(lineCount));
             chooser.answer = DrillPath;
             run.Open();
             speech.log.clear();
         }
-        void startTimes(int count) {
+        void startTimes(int count)
+        {
             for (int i = 0; i < count; ++i)
                 QCOMPARE(run.Start(), Outcome::Done);
         }
-        void finishAfter(int seconds) {
+        void finishAfter(int seconds)
+        {
             startTimes(run.state().Remaining);
             clock.now = clock.now.addSecs(seconds);
             QCOMPARE(run.Start(), Outcome::Done);
@@ -59,7 +63,8 @@ class TestReadingRun : public QObject {
     };
 
 private slots:
-    void walksThroughThreeLines() {
+    void walksThroughThreeLines()
+    {
         Fixture f(3);
         for (int n = 1; n <= 3; ++n) {
             QCOMPARE(f.run.Start(), Outcome::Done);
@@ -67,27 +72,30 @@ private slots:
             QCOMPARE(f.view.count, QStringLiteral("count %1").arg(4 - n));
         }
         // Every line cuts off what was being said and is spoken in the background.
-        QCOMPARE(f.speech.log, QStringList({u"stop"_s, u"say line 1"_s, u"stop"_s, u"say line 2"_s,
-                                            u"stop"_s, u"say line 3"_s}));
+        QCOMPARE(f.speech.log,
+            QStringList({ u"stop"_s, u"say line 1"_s, u"stop"_s, u"say line 2"_s, u"stop"_s,
+                u"say line 3"_s }));
         f.speech.log.clear();
 
         f.clock.now = f.clock.now.addSecs(45);
         QCOMPARE(f.run.Start(), Outcome::Done);
         QCOMPARE(f.view.time, QStringLiteral("0' 45\""));
         QCOMPARE(f.view.rate, QStringLiteral("4 words/min"));
-        QCOMPARE(f.speech.log, QStringList({u"stop"_s, u"say 4 words/min"_s, u"wait"_s}));
+        QCOMPARE(f.speech.log, QStringList({ u"stop"_s, u"say 4 words/min"_s, u"wait"_s }));
         QCOMPARE(f.view.display, QString());
         QVERIFY(!f.view.countVisible);
         QCOMPARE(f.run.state().CurrentIndex, 3);
     }
 
-    void finishedRunOnlyGivesTheNotice_data() {
+    void finishedRunOnlyGivesTheNotice_data()
+    {
         QTest::addColumn<Command>("command");
         QTest::newRow("Start") << Command(&ReadingRun::Start);
         QTest::newRow("Repeat") << Command(&ReadingRun::Repeat);
         QTest::newRow("Back") << Command(&ReadingRun::Back);
     }
-    void finishedRunOnlyGivesTheNotice() {
+    void finishedRunOnlyGivesTheNotice()
+    {
         QFETCH(Command, command);
         Fixture f(30);
         f.finishAfter(45);
@@ -95,7 +103,7 @@ private slots:
 
         QCOMPARE(command(f.run), Outcome::Abandoned);
         QCOMPARE(f.view.display, QStringLiteral("Reset: [R] or [U]"));
-        QCOMPARE(f.speech.log, QStringList({u"stop"_s, u"say Reset: [R] or [U]"_s, u"wait"_s}));
+        QCOMPARE(f.speech.log, QStringList({ u"stop"_s, u"say Reset: [R] or [U]"_s, u"wait"_s }));
         QCOMPARE(f.view.time, QStringLiteral("0' 45\""));
         QCOMPARE(f.view.rate, QStringLiteral("40 words/min"));
         QCOMPARE(f.run.state().CurrentIndex, 30);
@@ -103,7 +111,8 @@ private slots:
         QVERIFY(!f.view.countVisible);
     }
 
-    void backAndRepeatMoveOnlyWithinTheRun() {
+    void backAndRepeatMoveOnlyWithinTheRun()
+    {
         Fixture f(10);
         QCOMPARE(f.run.Repeat(), Outcome::Done);
         QCOMPARE(f.run.Back(), Outcome::Done);
@@ -125,12 +134,13 @@ private slots:
 
         f.speech.log.clear();
         QCOMPARE(f.run.Repeat(), Outcome::Done);
-        QCOMPARE(f.speech.log, QStringList({u"stop"_s, u"say line 2"_s}));
+        QCOMPARE(f.speech.log, QStringList({ u"stop"_s, u"say line 2"_s }));
         QCOMPARE(f.view.count, QStringLiteral("count 9"));
         QCOMPARE(f.run.state().CurrentIndex, 2);
     }
 
-    void startTimeIsTakenAsTheFirstLineIsShown() {
+    void startTimeIsTakenAsTheFirstLineIsShown()
+    {
         Fixture f(2);
         f.startTimes(1);
         QCOMPARE(f.run.state().StartTime, QTime(9, 0, 0));
@@ -146,7 +156,8 @@ private slots:
         QCOMPARE(f.run.state().StartTime, QTime(9, 1, 0));
     }
 
-    void zeroSecondsCannotBeRated() {
+    void zeroSecondsCannotBeRated()
+    {
         Fixture f(2);
         f.startTimes(2);
         f.speech.log.clear();
@@ -164,7 +175,8 @@ private slots:
         QVERIFY(!f.view.countVisible);
     }
 
-    void longAndOvernightRuns_data() {
+    void longAndOvernightRuns_data()
+    {
         QTest::addColumn<QTime>("start");
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QString>("time");
@@ -174,7 +186,8 @@ private slots:
         QTest::newRow("an hour and more") << QTime(9, 0, 0) << 4503 << "75' 3\""
                                           << "0 words/min";
     }
-    void longAndOvernightRuns() {
+    void longAndOvernightRuns()
+    {
         QFETCH(QTime, start);
         QFETCH(int, seconds);
         QFETCH(QString, time);
@@ -186,10 +199,12 @@ private slots:
         QCOMPARE(f.view.rate, rate);
     }
 
-    void resetStartsOverOnReloadedLines() {
+    void resetStartsOverOnReloadedLines()
+    {
         Fixture f(3);
         f.finishAfter(60);
-        f.files.files[DrillPath] = QStringList({u"new 1"_s, u"new 2"_s, u"new 3"_s, u"added 4"_s});
+        f.files.files[DrillPath]
+            = QStringList({ u"new 1"_s, u"new 2"_s, u"new 3"_s, u"added 4"_s });
 
         QCOMPARE(f.run.Reset(), Outcome::Done);
         QVERIFY(f.view.countVisible);
@@ -211,7 +226,8 @@ private slots:
         QVERIFY(!f.view.countVisible);
     }
 
-    void resetOfAFileThatIsGoneChangesNothing() {
+    void resetOfAFileThatIsGoneChangesNothing()
+    {
         Fixture f(3);
         f.finishAfter(60);
         f.files.failing.append(DrillPath);
@@ -223,7 +239,8 @@ private slots:
         QCOMPARE(f.run.state().CurrentIndex, 3);
     }
 
-    void emptyFileFinishesOnlyWhenTheSecondTicks() {
+    void emptyFileFinishesOnlyWhenTheSecondTicks()
+    {
         Fixture f(0);
         QCOMPARE(f.view.count, QStringLiteral("count 0"));
         QCOMPARE(f.run.Start(), Outcome::Abandoned);

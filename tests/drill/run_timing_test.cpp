@@ -7,7 +7,8 @@ class TestRunTiming : public QObject {
     Q_OBJECT
 
 private slots:
-    void rate_data() {
+    void rate_data()
+    {
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("seconds");
         QTest::addColumn<int>("rate");
@@ -20,14 +21,16 @@ private slots:
         QTest::newRow("full store in one second") << 3001 << 1 << 180060;
         QTest::newRow("an hour and a quarter") << 3001 << 4503 << 40; // 39.99
     }
-    void rate() {
+    void rate()
+    {
         QFETCH(int, lines);
         QFETCH(int, seconds);
         QFETCH(int, rate);
         QCOMPARE(linesPerMinute(lines, seconds), rate);
     }
 
-    void caption_data() {
+    void caption_data()
+    {
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QString>("caption");
         QTest::newRow("zero") << 0 << QStringLiteral("0' 0\"");
@@ -35,13 +38,15 @@ private slots:
         QTest::newRow("no leading zeros") << 125 << QStringLiteral("2' 5\"");
         QTest::newRow("an hour or more stays in minutes") << 4503 << QStringLiteral("75' 3\"");
     }
-    void caption() {
+    void caption()
+    {
         QFETCH(int, seconds);
         QFETCH(QString, caption);
         QCOMPARE(elapsedCaption(seconds), caption);
     }
 
-    void elapsed_data() {
+    void elapsed_data()
+    {
         QTest::addColumn<QTime>("start");
         QTest::addColumn<QTime>("end");
         QTest::addColumn<int>("seconds");
@@ -50,7 +55,8 @@ private slots:
         QTest::newRow("across midnight") << QTime(23, 59, 30) << QTime(0, 0, 15) << 45;
         QTest::newRow("just short of a day") << QTime(0, 0, 1) << QTime(0, 0, 0) << 86399;
     }
-    void elapsed() {
+    void elapsed()
+    {
         QFETCH(QTime, start);
         QFETCH(QTime, end);
         QFETCH(int, seconds);

@@ -11,7 +11,9 @@
 class RecordingEngine : public SpeechEngine {
 public:
     explicit RecordingEngine(QStringList& log)
-        : m_log(log) {}
+        : m_log(log)
+    {
+    }
     Pcm synthesize(const QString& text) override;
 
 private:
@@ -21,7 +23,9 @@ private:
 class RecordingAudioOutput : public AudioOutput {
 public:
     explicit RecordingAudioOutput(QStringList& log)
-        : m_log(log) {}
+        : m_log(log)
+    {
+    }
     void play(const Pcm& pcm) override;
     void stop() override;
     void setVolume(double gain) override;
@@ -37,8 +41,8 @@ private:
 // A voice wired to recording parts, with the log they share.
 struct RecordingSpeech {
     QStringList log;
-    RecordingEngine engine{log};
-    RecordingAudioOutput output{log};
+    RecordingEngine engine { log };
+    RecordingAudioOutput output { log };
 
     // The texts spoken so far, in order.
     QStringList spoken() const;
