@@ -1,0 +1,85 @@
+#pragma once
+
+#include "drill_view.h"
+#include "reading_run.h"
+
+#include <QMainWindow>
+
+class Clock;
+class DisplayBox;
+class DrillFileReader;
+class EditorLauncher;
+class FileChooser;
+class FontChooser;
+class KeyCommands;
+class MenuCommands;
+class MessageBoxes;
+class ProgramExit;
+class QLabel;
+class Voice;
+
+// Everything outside the program that the window works with.
+struct WindowServices {
+    Voice& voice;
+    const Clock& clock;
+    DrillFileReader& files;
+    FileChooser& fileChooser;
+    FontChooser& fontChooser;
+    EditorLauncher& editor;
+    MessageBoxes& messages;
+    ProgramExit& exit;
+};
+
+// The program's one window: a huge display box for the current line, the count-down, time,
+// rate and font-size labels, the keyboard commands and the menus. It owns the drill.
+class MainWindow : public QMainWindow, public DrillView {
+    Q_OBJECT
+public:
+    static inline const QString Greeting = QStringLiteral("SelectYourFile!");
+
+    explicit MainWindow(const WindowServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows the window over the whole screen.
+    void showOnScreen();
+
+    ReadingRun& run() { return m_run; }
+
+    // One point larger or smaller than the display font's size rounded to a whole number.
+    ReadingRun::Outcome FontDai();
+    ReadingRun::Outcome FontSho();
+
+    void setDisplayText(const QString& text) override;
+    QString displayText() const override;
+    void setCountCaption(const QString& caption) override;
+    bool isCountVisible() const override;
+    void setCountVisible(bool visible) override;
+    void setTimeCaption(const QString& caption) override;
+    void setRateCaption(const QString& caption) override;
+    QString rateCaption() const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void load();
+    void coverScreen();
+    void layoutControls();
+    ReadingRun::Outcome stepFontSize(int step);
+    void setCaption(QLabel* label, const QString& caption);
+
+    Voice& m_voice;
+    ProgramExit& m_exit;
+    QWidget* m_client = nullptr;
+    QLabel* lblTime = nullptr;
+    QLabel* lblCount = nullptr;
+    QLabel* lblSeiseki = nullptr;
+    DisplayBox* txtHyoji = nullptr;
+    QLabel* lblFontSize = nullptr;
+    ReadingRun m_run;
+    KeyCommands* m_keys = nullptr;
+    MenuCommands* m_menus = nullptr;
+    bool m_coveredOnShow = false;
+};

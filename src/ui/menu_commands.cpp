@@ -1,0 +1,143 @@
+#include "menu_commands.h"
+
+#include "editor_launcher.h"
+#include "font_chooser.h"
+#include "kelvaro_version.h"
+#include "message_boxes.h"
+#include "program_exit.h"
+#include "reading_run.h"
+#include "voice.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+
+#include <exception>
+
+namespace {
+
+QAction* named(QAction* action, const char* name)
+{
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+} // namespace
+
+MenuCommands::MenuCommands(QMainWindow& window, QPlainTextEdit& display, ReadingRun& run,
+    Voice& voice, FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages,
+    ProgramExit& exit)
+    : QObject(&window)
+    , m_display(display)
+    , m_run(run)
+    , m_voice(voice)
+    , m_fonts(fonts)
+    , m_editor(editor)
+    , m_messages(messages)
+    , m_exit(exit)
+{
+    buildMenus(window);
+}
+
+void MenuCommands::buildMenus(QMainWindow& window)
+{
+    QMenuBar* bar = window.menuBar();
+
+    QMenu* file = bar->addMenu(QStringLiteral("File(&F)"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    QAction* open = named(file->addAction(QStringLiteral("Open Text File(&O)")), "mnuFileOpen");
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, this,
+        [this] { reportingFailures(QStringLiteral("Open Text File"), [this] { m_run.Open(); }); });
+    QAction* text = named(file->addAction(QStringLiteral("Open \"NOTE PAD\"(&E)")), "mnuFileText");
+    connect(text, &QAction::triggered, this, &MenuCommands::startEditor);
+    named(file->addSeparator(), "mnuSaparator");
+    QAction* end = named(file->addAction(QStringLiteral("Exit(&X)")), "mnuEnd");
+    connect(end, &QAction::triggered, this, [this] { m_exit.exitNow(); });
+
+    // Font(100P) and Version sit on the bar itself and act as soon as they are chosen.
+    QAction* font = named(bar->addAction(QStringLiteral("Font(100P)")), "mnuFont");
+    connect(font, &QAction::triggered, this, &MenuCommands::chooseFont);
+
+    QMenu* voice = bar->addMenu(QStringLiteral("Voice"));
+    voice->setObjectName(QStringLiteral("mnuVoice"));
+    QAction* pause = named(voice->addAction(QStringLiteral("Pause")), "mnuPause");
+    connect(pause, &QAction::triggered, this,
+        [this] { reportingFailures(QStringLiteral("Pause"), [this] { m_voice.setVolume(0); }); });
+    QAction* getVoice = named(voice->addAction(QStringLiteral("Get Voice")), "mnuGetVoice");
+    connect(getVoice, &QAction::triggered, this, [this] {
+        reportingFailures(QStringLiteral("Get Voice"), [this] { m_voice.setVolume(100); });
+    });
+
+    QAction* version = named(bar->addAction(QStringLiteral("Version")), "mnuVersion");
+    connect(version, &QAction::triggered, this, &MenuCommands::showVersion);
+}
+
+template <typename Command>
+void MenuCommands::reportingFailures(const QString& title, Command command)
+{
+    try {
+        command();
+    } catch (const std::exception& failure) {
+        m_messages.reportError(title, QString::fromLocal8Bit(failure.what()));
+    } catch (...) {
+        m_messages.reportError(title, QStringLiteral("The command failed unexpectedly."));
+    }
+}
+
+void MenuCommands::startEditor()
+{
+    const QString title = QStringLiteral("Open \"NOTE PAD\"");
+    reportingFailures(title, [&] {
+        if (!m_editor.startEditor()) {
+            m_messages.reportError(title,
+                QStringLiteral("No text editor could be started. Install a graphical "
+                               "text editor such as gedit, kate or mousepad, or write "
+                               "the drill file in any editor you have and open it "
+                               "with File, Open Text File."));
+        }
+    });
+}
+
+void MenuCommands::chooseFont()
+{
+    // Cancelling either dialog, or any failure, ends the command quietly and keeps whatever
+    // had already been applied.
+    try {
+        const std::optional<QFont> chosen = m_fonts.chooseFont();
+        if (!chosen)
+            return;
+        QFont font = m_display.font();
+        font.setFamilies({ chosen->family() });
+        if (chosen->pointSizeF() > 0)
+            font.setPointSizeF(chosen->pointSizeF());
+        font.setBold(chosen->bold());
+        font.setItalic(chosen->italic());
+        font.setUnderline(chosen->underline());
+        font.setStrikeOut(chosen->strikeOut());
+        m_display.setFont(font);
+
+        const std::optional<QColor> color = m_fonts.chooseColor();
+        if (!color || !color->isValid())
+            return;
+        QPalette palette = m_display.palette();
+        palette.setColor(QPalette::Text, *color);
+        m_display.setPalette(palette);
+    } catch (...) {
+    }
+}
+
+QString MenuCommands::versionText(int majorVersion)
+{
+    return QStringLiteral("Kelvaro\r\n\r\nVersion") + QString::number(majorVersion)
+        + QStringLiteral(". (C) 2026 The Kelvaro developers");
+}
+
+void MenuCommands::showVersion()
+{
+    reportingFailures(QStringLiteral("VERSION"), [this] {
+        m_messages.showInformation(QStringLiteral("VERSION"), versionText(KELVARO_VERSION_MAJOR));
+    });
+}

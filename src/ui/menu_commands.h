@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+
+class EditorLauncher;
+class FontChooser;
+class MessageBoxes;
+class ProgramExit;
+class QMainWindow;
+class QPlainTextEdit;
+class QString;
+class ReadingRun;
+class Voice;
+
+// The menu bar: opening a drill file, starting the text editor, the display font, muting the
+// voice, the version box and Exit.
+class MenuCommands : public QObject {
+    Q_OBJECT
+public:
+    MenuCommands(QMainWindow& window, QPlainTextEdit& display, ReadingRun& run, Voice& voice,
+        FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit);
+
+    // The version box's text for the given major version.
+    static QString versionText(int majorVersion);
+
+private:
+    void buildMenus(QMainWindow& window);
+    void startEditor();
+    void chooseFont();
+    void showVersion();
+    // Runs a command that must not end the program: a failure is reported and the program
+    // keeps running.
+    template <typename Command> void reportingFailures(const QString& title, Command command);
+
+    QPlainTextEdit& m_display;
+    ReadingRun& m_run;
+    Voice& m_voice;
+    FontChooser& m_fonts;
+    EditorLauncher& m_editor;
+    MessageBoxes& m_messages;
+    ProgramExit& m_exit;
+};
