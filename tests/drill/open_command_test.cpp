@@ -144,8 +144,8 @@ private slots:
                                                         << "not a regular file";
         QTest::newRow("device") << "device"
                                 << "not a regular file";
-        QTest::newRow("too large") << "large"
-                                   << "too large";
+        QTest::newRow("too large") << "large" << "too large";
+        QTest::newRow("read error after a good open") << "ioerror" << "Input/output error";
     }
     void refusesWhatItCannotRead()
     {
@@ -159,6 +159,9 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         } else if (kind == u"device") {
             path = QStringLiteral("/dev/null");
+        } else if (kind == u"ioerror") {
+            // A regular file whose every read fails, even for root.
+            path = QStringLiteral("/proc/self/mem");
         } else if (kind == u"large") {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
