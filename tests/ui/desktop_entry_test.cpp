@@ -22,12 +22,9 @@ private slots:
             << QStringList { QStringLiteral("edit"), QStringLiteral("--title=100%") };
         QTest::newRow("terminal program refused")
             << head + QStringLiteral("Exec=vim %F\nTerminal=true\n") << QStringList();
-        QTest::newRow("hidden entry refused")
-            << head + QStringLiteral("Exec=edit\nHidden=true\n") << QStringList();
-        QTest::newRow("other groups ignored")
-            << head + QStringLiteral("Exec=kate -b %U\n[Desktop Action new]\nExec=kate --new\n")
+        QTest::newRow("actions ignored")
+            << head + QStringLiteral("Exec=kate -b\n[Desktop Action new]\nExec=kate --new\n")
             << QStringList { QStringLiteral("kate"), QStringLiteral("-b") };
-        QTest::newRow("no exec line") << head << QStringList();
     }
 
     void commandOfAnEntry()

@@ -19,96 +19,64 @@
 
 #include <memory>
 
-struct FakeExit : ProgramExit {
+// Every outside effect of the window, recorded or answered as the test sets it.
+struct Fakes : ProgramExit, Clock, FileChooser, FontChooser, EditorLauncher, MessageBoxes {
     void exitNow() override { ++exits; }
-    int exits = 0;
-};
-
-struct FakeClock : Clock {
     QTime timeOfDay() const override { return now; }
-    QTime now { 9, 0, 0 };
-};
-
-struct FakeFileChooser : FileChooser {
-    QString chooseFileToOpen(const QString& filter) override
-    {
-        shownFilter = filter;
-        return answer;
-    }
-    QString answer;
-    QString shownFilter;
-};
-
-struct FakeFontChooser : FontChooser {
+    QString chooseFileToOpen(const QString& filter) override { return filterShown = filter, file; }
     std::optional<QFont> chooseFont() override { return font; }
     std::optional<QColor> chooseColor() override { return color; }
-    std::optional<QFont> font;
-    std::optional<QColor> color;
-};
-
-struct FakeEditor : EditorLauncher {
-    bool startEditor() override
+    bool startEditor() override { return ++editorStarts, editorInstalled; }
+    void reportError(const QString& title, const QString& text) override
     {
-        ++starts;
-        return available;
-    }
-    bool available = true;
-    int starts = 0;
-};
-
-struct FakeMessages : MessageBoxes {
-    void reportError(const QString& title, const QString& message) override
-    {
-        errors.append(title + QStringLiteral(": ") + message);
+        errors += title + u':' + text;
     }
     void showInformation(const QString& title, const QString& text) override
     {
-        information.append(title + QStringLiteral(": ") + text);
+        shown += title + u':' + text;
     }
+
+    int exits = 0;
+    QTime now { 9, 0, 0 };
+    QString file;
+    QString filterShown;
+    std::optional<QFont> font;
+    std::optional<QColor> color;
+    bool editorInstalled = true;
+    int editorStarts = 0;
     QStringList errors;
-    QStringList information;
+    QStringList shown;
 };
 
-// The real window with every outside effect replaced, drill files written to a temporary
-// folder and read by the real reader.
-struct WindowFixture {
+// The real window with fake outside effects; drill files are written to a temporary folder
+// and read by the real reader.
+struct WindowFixture : Fakes {
     RecordingSpeech speech;
     Voice voice;
-    FakeClock clock;
     DiskDrillFileReader files;
-    FakeFileChooser fileChooser;
-    FakeFontChooser fontChooser;
-    FakeEditor editor;
-    FakeMessages messages;
-    FakeExit exit;
     QTemporaryDir folder;
     std::unique_ptr<MainWindow> window;
 
     // Speech goes to the recording output unless the test brings its own.
     explicit WindowFixture(AudioOutput* output = nullptr)
         : voice(speech.engine, output ? *output : static_cast<AudioOutput&>(speech.output))
+        , window(std::make_unique<MainWindow>(
+              WindowServices { voice, *this, files, *this, *this, *this, *this, *this }))
     {
-        window = std::make_unique<MainWindow>(WindowServices {
-            voice, clock, files, fileChooser, fontChooser, editor, messages, exit });
         window->showOnScreen();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
             qWarning("The window under test did not become active");
     }
 
-    QString writeDrillFile(const QStringList& lines)
-    {
-        const QString path = folder.filePath(QStringLiteral("drill.txt"));
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
-        return path;
-    }
-
     // Opens a drill file through the File menu, as the learner would.
     void openDrill(const QStringList& lines)
     {
-        fileChooser.answer = writeDrillFile(lines);
+        file = folder.filePath(QStringLiteral("drill.txt"));
+        QFile out(file);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(lines.join(QStringLiteral("\r\n")).toUtf8());
+        out.close();
         action("mnuFileOpen")->trigger();
     }
 
