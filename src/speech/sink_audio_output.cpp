@@ -6,6 +6,7 @@
 #include <QMediaDevices>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -103,26 +104,25 @@ void SinkAudioOutput::silenceForExit()
 
 void SinkAudioOutput::startNext()
 {
-    while (!m_queue.empty()) {
-        const Pcm pcm = std::move(m_queue.front());
-        m_queue.pop_front();
-        if (!openSink(pcm.sampleRate)) {
-            dropEverything();
-            emit drained();
-            return;
-        }
-        m_playing = bytesOf(pcm);
-        // Audio shorter than the device's buffer never reaches its start threshold.
-        const qsizetype minimum = std::max<qsizetype>(
-            m_sink->bufferSize(), m_bytesPerSecond * kBufferMilliseconds / 1000);
-        if (m_playing.size() < minimum)
-            m_playing.append(minimum - m_playing.size(), '\0');
-        m_written = 0;
-        m_playingSince.start();
-        feed();
-        m_feedTimer.start();
+    if (m_queue.empty())
+        return;
+    const Pcm pcm = std::move(m_queue.front());
+    m_queue.pop_front();
+    if (!openSink(pcm.sampleRate)) {
+        dropEverything();
+        emit drained();
         return;
     }
+    m_playing = bytesOf(pcm);
+    // Audio shorter than the device's buffer never reaches its start threshold.
+    const qsizetype minimum
+        = std::max<qsizetype>(m_sink->bufferSize(), m_bytesPerSecond * kBufferMilliseconds / 1000);
+    if (m_playing.size() < minimum)
+        m_playing.append(minimum - m_playing.size(), '\0');
+    m_written = 0;
+    m_playingSince.start();
+    feed();
+    m_feedTimer.start();
 }
 
 bool SinkAudioOutput::openSink(int sampleRate)
@@ -228,7 +228,9 @@ qint64 SinkAudioOutput::playingMilliseconds() const
 
 qint64 SinkAudioOutput::pendingMilliseconds() const
 {
-    qint64 total = std::max<qint64>(0, playingMilliseconds() - m_playingSince.elapsed());
+    qint64 total = 0;
+    if (m_stream)
+        total = std::max<qint64>(0, playingMilliseconds() - m_playingSince.elapsed());
     for (const Pcm& pcm : m_queue)
         total += pcm.samples.size() * 1000 / std::max(1, pcm.sampleRate);
     return total;

@@ -15,7 +15,8 @@ stop_server() {
     [[ -f $pidfile ]] || return 0
     local pid
     pid=$(<"$pidfile")
-    if [[ $pid =~ ^[0-9]+$ ]] && kill -0 "$pid" 2>/dev/null; then
+    # After a reboot the number may belong to another program: only a PulseAudio is stopped.
+    if [[ $pid =~ ^[0-9]+$ ]] && [[ $(cat "/proc/$pid/comm" 2>/dev/null) == pulseaudio ]]; then
         kill "$pid"
         for _ in $(seq 50); do
             kill -0 "$pid" 2>/dev/null || break

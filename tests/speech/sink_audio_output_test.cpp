@@ -242,6 +242,24 @@ private slots:
         QCOMPARE(m_capture.loudMilliseconds(silencedAt, 300), 0);
     }
 
+    void aStalledDeviceDoesNotHangTheWait()
+    {
+        const auto suspendSink = [](const char* suspend) {
+            return QProcess::execute(QStringLiteral("pactl"),
+                { QStringLiteral("suspend-sink"), QStringLiteral("null"),
+                    QString::fromLatin1(suspend) });
+        };
+        QCOMPARE(suspendSink("1"), 0);
+        SinkAudioOutput output;
+        output.play(tone(500));
+        QElapsedTimer waited;
+        waited.start();
+        output.waitUntilPlayed();
+        const qint64 waitedMs = waited.elapsed();
+        QCOMPARE(suspendSink("0"), 0);
+        QVERIFY2(waitedMs < 3000, qPrintable(QString::number(waitedMs)));
+    }
+
     void withoutAnAudioDeviceStaysSilentAfterOneWarning()
     {
         QTest::ignoreMessage(QtWarningMsg,
