@@ -5,15 +5,14 @@
 #include "drill_view.h"
 #include "error_reporter.h"
 #include "file_chooser.h"
+#include "reading_run.h"
+#include "recording_speech.h"
+#include "voice.h"
 
 #include <QHash>
-#include <QString>
-#include <QStringList>
-#include <QTime>
 
 // The display as plain fields, starting as the window starts: empty, count label visible.
-class FakeDrillView : public DrillView {
-public:
+struct FakeDrillView : DrillView {
     void setDisplayText(const QString& text) override { display = text; }
     QString displayText() const override { return display; }
     void setCountCaption(const QString& caption) override { count = caption; }
@@ -23,48 +22,59 @@ public:
     void setRateCaption(const QString& caption) override { rate = caption; }
     QString rateCaption() const override { return rate; }
 
-    QString display;
-    QString count;
+    QString display, count, time, rate;
     bool countVisible = true;
-    QString time;
-    QString rate;
 };
 
-class FakeClock : public Clock {
-public:
+struct FakeClock : Clock {
     QTime timeOfDay() const override { return now; }
     QTime now { 9, 0, 0 };
 };
 
-// Answers the open-file dialog with a prepared path and remembers the filter it was shown.
-class FakeFileChooser : public FileChooser {
-public:
+struct FakeFileChooser : FileChooser {
     QString chooseFileToOpen(const QString& filter) override
     {
         shownFilter = filter;
         return answer;
     }
-    QString answer;
-    QString shownFilter;
+    QString answer, shownFilter;
 };
 
-class FakeErrorReporter : public ErrorReporter {
-public:
+struct FakeErrorReporter : ErrorReporter {
     void reportError(const QString&, const QString& message) override { messages.append(message); }
     QStringList messages;
 };
 
-// Serves drill files from memory; a path in `failing` cannot be read.
-class FakeDrillFileReader : public DrillFileReader {
-public:
+// Drill files in memory; a path listed in `failing` cannot be read.
+struct FakeDrillFileReader : DrillFileReader {
     DrillFileContents read(const QString& path, int maxLines) override
     {
-        ++reads;
         if (failing.contains(path))
             return { {}, QStringLiteral("cannot read ") + path };
         return { files.value(path).mid(0, maxLines), {} };
     }
     QHash<QString, QStringList> files;
     QStringList failing;
-    int reads = 0;
+};
+
+// A reading run wired to fakes, reading its files through the given reader.
+struct DrillFixture {
+    explicit DrillFixture(DrillFileReader& reader)
+        : files(reader)
+    {
+    }
+    void open(const QString& path)
+    {
+        chooser.answer = path;
+        run.Open();
+    }
+
+    FakeDrillView view;
+    RecordingSpeech speech;
+    Voice voice { speech.engine, speech.output };
+    FakeClock clock;
+    DrillFileReader& files;
+    FakeFileChooser chooser;
+    FakeErrorReporter errors;
+    ReadingRun run { view, voice, clock, files, chooser, errors };
 };
