@@ -1,38 +1,103 @@
-#include "ui_fakes.h"
-#include "window_layout.h"
+#include "clock.h"
+#include "drill_file_reader.h"
+#include "editor_launcher.h"
+#include "file_chooser.h"
+#include "font_chooser.h"
+#include "main_window.h"
+#include "message_boxes.h"
+#include "program_exit.h"
+#include "recording_speech.h"
+#include "voice.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTest>
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// Stands in for the audio device; lets the test look at the screen while the program waits.
-struct WatchingOutput : AudioOutput {
-    void play(const Pcm&) override { }
-    void stop() override { }
-    void setVolume(double) override { }
-    void waitUntilPlayed() override { onWait(); }
-    std::function<void()> onWait = [] {};
-};
+// What the desktop provides: dialogs, message boxes and a text editor.
+struct Desktop : FileChooser, FontChooser, EditorLauncher, MessageBoxes { };
 
-// Whether a control, as last put on screen, has any pixel of the given colour.
-bool showsColour(QWidget* control, QRgb colour)
-{
-    QWidget* window = control->window();
-    const QPoint at = control->mapTo(window, QPoint(0, 0));
-    const QImage image
-        = window->screen()
-              ->grabWindow(window->winId(), at.x(), at.y(), control->width(), control->height())
-              .toImage();
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if ((image.pixel(x, y) & 0xffffff) == (colour & 0xffffff))
-                return true;
+// The real window with every outside effect recorded, or answered as the test sets it.
+struct WindowFixture : ProgramExit, Clock, DrillFileReader, AudioOutput, Desktop {
+    void exitNow() override { ++exits; }
+    QTime timeOfDay() const override { return now; }
+    DrillFileContents read(const QString&, int) override { return { lines, {} }; }
+    void play(const Pcm&) override { }
+    void stop() override { speech += u"stop"_s; }
+    void setVolume(double gain) override { volume = gain; }
+    void waitUntilPlayed() override { onWait(); }
+    QString chooseFileToOpen(const QString&) override { return file; }
+    std::optional<QFont> chooseFont() override { return font; }
+    std::optional<QColor> chooseColor() override { return color; }
+    bool startEditor() override { return editorInstalled; }
+    void reportError(const QString& t, const QString& m) override { errors += t + u':' + m; }
+    void showInformation(const QString& t, const QString& m) override { shown += t + u':' + m; }
+
+    int exits = 0;
+    double volume = -1;
+    bool editorInstalled = true;
+    QTime now { 9, 0, 0 };
+    QString file = u"drill.txt"_s;
+    QStringList lines, speech, errors, shown;
+    std::optional<QFont> font;
+    std::optional<QColor> color;
+    std::function<void()> onWait = [] {};
+    RecordingEngine engine { speech };
+    Voice voice { engine, *this };
+    MainWindow window { WindowServices { voice, *this, *this, *this, *this, *this, *this, *this } };
+
+    WindowFixture()
+    {
+        window.showOnScreen();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+    template <typename Object = QWidget> Object* find(const char* name)
+    {
+        return window.findChild<Object*>(QLatin1String(name));
+    }
+    QString caption(const char* label) { return find<QLabel>(label)->text(); }
+    void trigger(const char* menuItem) { find<QAction>(menuItem)->trigger(); }
+    void openDrill(const QStringList& drill) { lines = drill, trigger("mnuFileOpen"); }
+
+    // What the learner sees: the display, the count ("-" when hidden), the font size, the rate.
+    QString seen()
+    {
+        const QString count = window.isCountVisible() ? caption("lblCount") : u"-"_s;
+        return window.displayText() + u'|' + count + u'|' + caption("lblFontSize") + u'|'
+            + caption("lblSeiseki");
+    }
+
+    // Presses each key in turn on whatever has the focus, a second after the one before.
+    void press(QStringView keys, Qt::KeyboardModifiers modifiers = {})
+    {
+        for (const QChar key : keys) {
+            now = now.addSecs(1);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key.unicode()), modifiers);
         }
     }
-    return false;
+};
+
+// Each menu item as "name caption", with its submenu in brackets.
+QString describe(const QList<QAction*>& actions)
+{
+    QStringList items;
+    for (const QAction* a : actions)
+        items += (a->menu() ? a->menu()->objectName() : a->objectName()) + u' '
+            + (a->isSeparator() ? u"-"_s : a->text())
+            + (a->menu() ? u'[' + describe(a->menu()->actions()) + u']' : QString());
+    return items.join(u',');
 }
 
 } // namespace
@@ -41,69 +106,129 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The window covers the screen without being maximized; the greeting cuts off no speech.
     void startsCoveringTheScreenWithTheGreeting()
     {
         WindowFixture f;
-        QCOMPARE(f.window->objectName(), QStringLiteral("Form1"));
-        QTRY_COMPARE(f.window->frameGeometry(), f.window->screen()->geometry());
-        QVERIFY(!f.window->isFullScreen() && !f.window->isMaximized());
-        QCOMPARE(f.window->displayText(), QStringLiteral("SelectYourFile!"));
-        QCOMPARE(f.caption("lblFontSize"), QStringLiteral("FontSize 100"));
-        // The greeting never cuts off speech: no stop before it.
-        QCOMPARE(f.speech.log,
-            (QStringList { QStringLiteral("volume 1"), QStringLiteral("volume 1"),
-                QStringLiteral("say SelectYourFile!") }));
-        QCOMPARE(QApplication::focusWidget(), f.control("txtHyoji"));
+        QTRY_COMPARE(f.window.frameGeometry(), f.window.screen()->geometry());
+        QVERIFY(!f.window.isFullScreen() && !f.window.isMaximized());
+        QCOMPARE(f.seen(), u"SelectYourFile!||FontSize 100|"_s);
+        QCOMPARE(f.speech, QStringList { u"say SelectYourFile!"_s });
     }
 
-    void laysTheControlsOutAtEverySize()
+    // The same commands under each hand, typed on a five-line drill with the modifiers held.
+    void bothHandsDriveTheDrill_data()
     {
-        WindowFixture f;
-        f.window->resize(640, 480);
-        QWidget* client = f.window->centralWidget();
-        QTRY_COMPARE(client->width(), 640);
-        const double dpiX = client->logicalDpiX(), dpiY = client->logicalDpiY();
-        const WindowLayout layout = layoutWindow(
-            pixelsToTwips(client->width(), dpiX), pixelsToTwips(client->height(), dpiY));
-        QCOMPARE(f.control("txtHyoji")->geometry(), twipsToPixels(layout.txtHyoji, dpiX, dpiY));
-        // A label keeps its place and grows to show its whole caption.
-        QLabel* label = f.control<QLabel>("lblFontSize");
-        QCOMPARE(label->pos(), twipsToPixels(layout.lblFontSize, dpiX, dpiY).topLeft());
-        QVERIFY(label->width() >= label->sizeHint().width());
-    }
-
-    void stepsTheFontSizeFromTheRoundedSize()
-    {
-        WindowFixture f;
-        auto* display = f.control<QPlainTextEdit>("txtHyoji");
-        QFont font = display->font();
-        font.setPointSizeF(2.5); // halves go to the even neighbour: 2, less one
-        display->setFont(font);
-        QCOMPARE(f.window->FontSho(), ReadingRun::Outcome::Done);
-        QCOMPARE(f.caption("lblFontSize"), QStringLiteral("FontSize 1"));
-        // Zero points is refused: font and caption stay as they were.
-        QCOMPARE(f.window->FontSho(), ReadingRun::Outcome::Abandoned);
-        QCOMPARE(display->font().pointSizeF(), 1.0);
-        QCOMPARE(f.caption("lblFontSize"), QStringLiteral("FontSize 1"));
-    }
-
-    void showsWhatIsSaidWhileWaitingForSpeech()
-    {
-        WatchingOutput output;
-        WindowFixture f(&output);
-        bool rateShown = false, noticeShown = false;
-        output.onWait = [&] {
-            rateShown = showsColour(f.control("lblSeiseki"), qRgb(255, 255, 255));
-            noticeShown = showsColour(f.control("txtHyoji"), qRgb(255, 255, 0));
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("seen");
+        const auto row = [](const char* name, const char* keys, int mods, const char* seen) {
+            QTest::newRow(name) << QString::fromLatin1(keys) << mods << QString::fromUtf8(seen);
         };
-        f.openDrill({ QStringLiteral("one") });
-        f.press(Qt::Key_F);
-        f.now = f.now.addSecs(30);
-        f.press(Qt::Key_F); // finishes and speaks the rate
-        QVERIFY(rateShown);
-        QVERIFY(!showsColour(f.control("txtHyoji"), qRgb(255, 255, 0)));
-        f.press(Qt::Key_F); // speaks the notice
-        QVERIFY(noticeShown);
+        row("F, J and Space", "FJ ", 0, "さん|count 3|FontSize 100|");
+        row("Shift+F", "FFF", Qt::ShiftModifier, "さん|count 3|FontSize 100|");
+        row("Ctrl+J", "JJJ", Qt::ControlModifier, "さん|count 3|FontSize 100|");
+        row("D", "FFD", 0, "に|count 4|FontSize 100|");
+        row("K", "FFK", 0, "に|count 4|FontSize 100|");
+        row("S and L", "FFFSL", 0, "いち|count 5|FontSize 100|");
+        row("R", "FFR", 0, "||FontSize 100|");
+        row("1 from 99.75 pt", "FF1", 0, "に|count 4|FontSize 101|");
+        row("0", "FF0", 0, "に|count 4|FontSize 99|");
+        row("keypad 1", "1", Qt::KeypadModifier, "|count 5|FontSize 100|");
+        row("finish", "FFFFFF", 0, "|-|FontSize 100|60 words/min");
+        row("notice once finished", "FFFFFFJ", 0, "Reset: [R] or [U]|-|FontSize 100|60 words/min");
+        row("reset once finished", "FFFFFFUF", 0, "いち|count 5|FontSize 100|");
+    }
+
+    void bothHandsDriveTheDrill()
+    {
+        QFETCH(QString, keys);
+        QFETCH(int, modifiers);
+        WindowFixture f;
+        f.openDrill({ u"いち"_s, u"に"_s, u"さん"_s, u"し"_s, u"ご"_s });
+        f.press(keys, Qt::KeyboardModifiers(modifiers));
+        QTEST(f.seen(), "seen");
+    }
+
+    // A long line never scrolls away; a held key repeats, cutting off the line before; size
+    // steps round halves to even and refuse zero; every way out ends the program at once.
+    void keysBeyondTheTable()
+    {
+        WindowFixture f;
+        auto* display = f.find<QPlainTextEdit>("txtHyoji");
+        const QString longLine(300, u'あ');
+        f.openDrill({ longLine, u"two"_s });
+        f.press(u" ");
+        QCOMPARE(display->verticalScrollBar()->value(), 0);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, u"j"_s, true);
+        QApplication::sendEvent(QApplication::focusWidget(), &repeat);
+        QCOMPARE(f.speech.mid(f.speech.size() - 3),
+            (QStringList { u"say "_s + longLine, u"stop"_s, u"say two"_s }));
+        QFont font = display->font();
+        font.setPointSizeF(2.5);
+        display->setFont(font);
+        f.press(u"0");
+        QCOMPARE(f.caption("lblFontSize"), u"FontSize 1"_s);
+        f.press(u"0");
+        QCOMPARE(f.caption("lblFontSize") + u' ' + QString::number(display->font().pointSizeF()),
+            u"FontSize 1 1"_s);
+        QTest::keyClick(display, Qt::Key_Escape);
+        f.trigger("mnuEnd");
+        f.window.close();
+        QCOMPARE(f.exits, 3);
+    }
+
+    // While the program waits for the rate or the notice to be said, the screen shows it.
+    void theScreenIsUpToDateWhileSpeechIsAwaited()
+    {
+        WindowFixture f;
+        int upToDate = 0;
+        f.onWait = [&] {
+            upToDate += f.window.screen()->grabWindow(f.window.winId()).toImage()
+                == f.window.grab().toImage();
+        };
+        f.openDrill({ u"one"_s });
+        f.press(u"FFF");
+        QCOMPARE(upToDate, 2);
+    }
+
+    // The whole menu tree. Open loads the chosen file, and a cancel keeps the drill. The chosen
+    // font and colour go to the display box, not to the FontSize caption. A missing editor is
+    // explained and the program goes on.
+    void menuCommands()
+    {
+        WindowFixture f;
+        QCOMPARE(describe(f.window.menuBar()->actions()),
+            u"mnuFile File(&F)[mnuFileOpen Open Text File(&O),mnuFileText Open \"NOTE PAD\"(&E),"
+            "mnuSaparator -,mnuEnd Exit(&X)],mnuFont Font(100P),"
+            "mnuVoice Voice[mnuPause Pause,mnuGetVoice Get Voice],mnuVersion Version"_s);
+        QCOMPARE(f.find<QAction>("mnuFileOpen")->shortcut(), QKeySequence(u"Ctrl+O"_s));
+        f.openDrill({ u"一"_s, u"二"_s });
+        f.file.clear(); // cancelled
+        f.trigger("mnuFileOpen");
+        f.press(u"F");
+        QCOMPARE(f.seen(), u"一|count 2|FontSize 100|"_s);
+        QWidget* display = f.find("txtHyoji");
+        const QFont before = display->font();
+        f.trigger("mnuFont");
+        QCOMPARE(display->font(), before);
+        f.font = QFont(u"Noto Sans CJK JP"_s, 12, QFont::Bold);
+        f.color = QColor(Qt::red);
+        f.trigger("mnuFont");
+        QVERIFY(display->font().pointSizeF() == 12 && display->font().bold());
+        QCOMPARE(display->palette().color(QPalette::Text), QColor(Qt::red));
+        QCOMPARE(f.caption("lblFontSize"), u"FontSize 100"_s);
+        f.trigger("mnuPause");
+        QCOMPARE(f.volume, 0.0);
+        f.trigger("mnuGetVoice");
+        QCOMPARE(f.volume, 1.0);
+        f.trigger("mnuVersion");
+        QCOMPARE(f.shown,
+            QStringList { u"VERSION:Kelvaro\r\n\r\nVersion1. (C) 2026 The Kelvaro developers"_s });
+        f.editorInstalled = false;
+        f.trigger("mnuFileText");
+        QVERIFY(f.errors.size() == 1 && f.errors.first().contains(u"No text editor"_s));
+        QCOMPARE(f.exits, 0);
     }
 };
 
