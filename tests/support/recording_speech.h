@@ -3,47 +3,37 @@
 #include "audio_output.h"
 #include "speech_engine.h"
 
-#include <QString>
 #include <QStringList>
 
-// Speech parts for tests: they record what the voice asked of them, in order, as one log
-// ("say <text>", "stop", "wait", "volume <gain>") so tests can check the sequence.
-class RecordingEngine : public SpeechEngine {
-public:
-    explicit RecordingEngine(QStringList& log)
-        : m_log(log)
+// Speech parts that record what the voice asked of them, in order, in one log shared by
+// both: "say <text>", "stop" and "wait".
+struct RecordingEngine : SpeechEngine {
+    explicit RecordingEngine(QStringList& sharedLog)
+        : log(sharedLog)
     {
     }
-    Pcm synthesize(const QString& text) override;
-
-private:
-    QStringList& m_log;
+    Pcm synthesize(const QString& text) override
+    {
+        log.append(QStringLiteral("say ") + text);
+        return { QList<qint16>(100, 1000) };
+    }
+    QStringList& log;
 };
 
-class RecordingAudioOutput : public AudioOutput {
-public:
-    explicit RecordingAudioOutput(QStringList& log)
-        : m_log(log)
+struct RecordingAudioOutput : AudioOutput {
+    explicit RecordingAudioOutput(QStringList& sharedLog)
+        : log(sharedLog)
     {
     }
-    void play(const Pcm& pcm) override;
-    void stop() override;
-    void setVolume(double gain) override;
-    void waitUntilPlayed() override;
-
-    double gain() const { return m_gain; }
-
-private:
-    QStringList& m_log;
-    double m_gain = 1.0;
+    void play(const Pcm&) override { }
+    void stop() override { log.append(QStringLiteral("stop")); }
+    void setVolume(double) override { }
+    void waitUntilPlayed() override { log.append(QStringLiteral("wait")); }
+    QStringList& log;
 };
 
-// A voice wired to recording parts, with the log they share.
 struct RecordingSpeech {
     QStringList log;
     RecordingEngine engine { log };
     RecordingAudioOutput output { log };
-
-    // The texts spoken so far, in order.
-    QStringList spoken() const;
 };
