@@ -1,199 +1,205 @@
-#include "drill_fakes.h"
+#include "clock.h"
+#include "drill_file_reader.h"
+#include "drill_view.h"
+#include "error_reporter.h"
+#include "file_chooser.h"
+#include "reading_run.h"
+#include "recording_speech.h"
+#include "voice.h"
 
+#include <QHash>
 #include <QTest>
 
-#include <functional>
+#include <map>
 
 using namespace Qt::StringLiterals;
 using Outcome = ReadingRun::Outcome;
-using Command = std::function<Outcome(ReadingRun&)>;
-Q_DECLARE_METATYPE(Command)
+
+// A reading run with everything around it faked: the display as plain fields (starting as
+// the window starts, count label visible), a clock the test sets, drill files in memory (a
+// path in `failing` cannot be read), the open-file dialog's answer and the error messages.
+struct Drill : DrillView, Clock, DrillFileReader, FileChooser, ErrorReporter {
+    void setDisplayText(const QString& text) override { display = text; }
+    QString displayText() const override { return display; }
+    void setCountCaption(const QString& caption) override { count = caption; }
+    bool isCountVisible() const override { return countVisible; }
+    void setCountVisible(bool visible) override { countVisible = visible; }
+    void setTimeCaption(const QString& caption) override { time = caption; }
+    void setRateCaption(const QString& caption) override { rate = caption; }
+    QString rateCaption() const override { return rate; }
+    QTime timeOfDay() const override { return now; }
+    DrillFileContents read(const QString& path, int maxLines) override
+    {
+        if (failing.contains(path))
+            return { {}, u"cannot read "_s + path };
+        return { files.value(path).mid(0, maxLines), {} };
+    }
+    QString chooseFileToOpen(const QString& filter) override
+    {
+        shownFilter = filter;
+        return answer;
+    }
+    void reportError(const QString&, const QString& message) override { errors.append(message); }
+
+    // Opens drill.txt, numbered lines from "line 1" to "line <lines>", with nothing yet said.
+    explicit Drill(int lines)
+    {
+        for (int n = 1; n <= lines; ++n)
+            files[answer].append(u"line %1"_s.arg(n));
+        run.Open();
+        speech.log.clear();
+    }
+    void open(const QString& path)
+    {
+        answer = path;
+        run.Open();
+    }
+
+    // Runs the keys in turn: F Start, D Repeat, S Back, R Reset, O open the file again, and
+    // + lets 15 seconds pass. Returns the last command's outcome.
+    Outcome type(QStringView keys)
+    {
+        const std::map<char16_t, Outcome (ReadingRun::*)()> commands
+            = { { u'F', &ReadingRun::Start }, { u'D', &ReadingRun::Repeat },
+                  { u'S', &ReadingRun::Back }, { u'R', &ReadingRun::Reset } };
+        Outcome outcome = Outcome::Done;
+        for (const QChar key : keys) {
+            if (key == u'+')
+                now = now.addSecs(15);
+            else if (key == u'O')
+                run.Open();
+            else
+                outcome = (run.*commands.at(key.unicode()))();
+        }
+        return outcome;
+    }
+
+    // The display, the count ("-" when hidden), the time and the rate.
+    QString seen() const
+    {
+        return display + u'|' + (countVisible ? count : u"-"_s) + u'|' + time + u'|' + rate;
+    }
+
+    // What was asked of the voice since it was last cut off.
+    QString lastSaid() const
+    {
+        return speech.log.mid(speech.log.lastIndexOf(u"stop"_s)).join(u", ");
+    }
+
+    QString display, count, time, rate, answer = u"drill.txt"_s, shownFilter;
+    bool countVisible = true;
+    QTime now { 9, 0, 0 };
+    QHash<QString, QStringList> files;
+    QStringList failing, errors;
+    RecordingSpeech speech;
+    Voice voice { speech.engine, speech.output };
+    ReadingRun run { *this, voice, *this, *this, *this, *this };
+};
 
 // Stepping through a drill: what is shown, counted, timed and said, and what a command that
 // is abandoned leaves behind.
 class TestReadingRun : public QObject {
     Q_OBJECT
 
-    FakeDrillFileReader m_files;
-    std::unique_ptr<DrillFixture> m_f;
-
-    // Opens a drill of `lines` numbered lines with a fresh run and a clear speech log.
-    DrillFixture& open(int lines)
-    {
-        QStringList text;
-        for (int n = 1; n <= lines; ++n)
-            text.append(u"line %1"_s.arg(n));
-        m_files = {};
-        m_files.files.insert(u"drill.txt"_s, text);
-        m_f = std::make_unique<DrillFixture>(m_files);
-        m_f->open(u"drill.txt"_s);
-        m_f->speech.log.clear();
-        return *m_f;
-    }
-    static void press(DrillFixture& f, int times, Outcome expected = Outcome::Done)
-    {
-        for (int i = 0; i < times; ++i)
-            QCOMPARE(f.run.Start(), expected);
-    }
-    // Reads every line, then finishes `seconds` after the first was shown.
-    static void finishAfter(DrillFixture& f, int seconds)
-    {
-        press(f, f.run.state().Remaining);
-        f.clock.now = f.clock.now.addSecs(seconds);
-        press(f, 1);
-        f.speech.log.clear();
-    }
-
 private slots:
-    void walksThroughThreeLines()
+    void stepsThroughThreeLines_data()
     {
-        DrillFixture& f = open(3);
-        for (int n = 1; n <= 3; ++n) {
-            press(f, 1);
-            QCOMPARE(f.view.display, u"line %1"_s.arg(n));
-            QCOMPARE(f.view.count, u"count %1"_s.arg(4 - n));
-        }
-        // Each line cuts off what was being said and is spoken in the background.
-        QCOMPARE(f.speech.log.mid(4), QStringList({ u"stop"_s, u"say line 3"_s }));
-        f.speech.log.clear();
-
-        f.clock.now = f.clock.now.addSecs(45);
-        press(f, 1);
-        QCOMPARE(f.view.time, u"0' 45\""_s);
-        QCOMPARE(f.view.rate, u"4 words/min"_s);
-        QCOMPARE(f.speech.log, QStringList({ u"stop"_s, u"say 4 words/min"_s, u"wait"_s }));
-        QCOMPARE(f.view.display, QString());
-        QVERIFY(!f.view.countVisible);
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("seen");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<bool>("abandoned");
+        auto row = [](const char* name, const char* keys, const char* seen, const char* said,
+                       bool abandoned = false) {
+            QTest::newRow(name) << keys << seen << said << abandoned;
+        };
+        row("first line", "F", "line 1|count 3||", "stop, say line 1");
+        row("last line", "FFF", "line 3|count 1||", "stop, say line 3");
+        row("finish", "FFF+++F", "|-|0' 45\"|4 words/min", "stop, say 4 words/min, wait");
+        row("Start after the finish", "FFF+FF", "Reset: [R] or [U]|-|0' 15\"|12 words/min",
+            "stop, say Reset: [R] or [U], wait", true);
+        row("Repeat after the finish", "FFF+FD", "Reset: [R] or [U]|-|0' 15\"|12 words/min",
+            "stop, say Reset: [R] or [U], wait", true);
+        row("Back after the finish", "FFF+FS", "Reset: [R] or [U]|-|0' 15\"|12 words/min",
+            "stop, say Reset: [R] or [U], wait", true);
+        row("Repeat before any line", "D", "|count 3||", "");
+        row("Repeat", "FFD", "line 2|count 2||", "stop, say line 2");
+        row("Back on the first line", "FS", "line 1|count 3||", "stop, say line 1");
+        row("Back", "FFFS", "line 2|count 2||", "stop, say line 2");
+        row("no time, no rate", "FFFF", "line 3|count 1|0' 0\"|", "stop, say line 3", true);
+        row("finish a while later", "FFFF+F", "|-|0' 15\"|12 words/min",
+            "stop, say 12 words/min, wait");
+        row("the clock starts at the first line", "+F+S+FF+F", "|-|0' 45\"|4 words/min",
+            "stop, say 4 words/min, wait");
+        row("reopening restarts the clock", "F+OFFF+++F", "|-|0' 45\"|4 words/min",
+            "stop, say 4 words/min, wait");
+        row("reset after the finish", "FFF+FR", "|||", "stop, say 12 words/min, wait");
+        row("first line after a reset", "FFF+FRF", "line 1|count 3||", "stop, say line 1");
+    }
+    void stepsThroughThreeLines()
+    {
+        QFETCH(QString, keys);
+        Drill f(3);
+        const Outcome last = f.type(keys);
+        QTEST(f.seen(), "seen");
+        QTEST(f.lastSaid(), "said");
+        QTEST(last == Outcome::Abandoned, "abandoned");
     }
 
-    void finishedRunOnlyGivesTheNotice_data()
+    void openingLoadsCountsAndStartsOver()
     {
-        QTest::addColumn<Command>("command");
-        QTest::newRow("Start") << Command(&ReadingRun::Start);
-        QTest::newRow("Repeat") << Command(&ReadingRun::Repeat);
-        QTest::newRow("Back") << Command(&ReadingRun::Back);
-    }
-    void finishedRunOnlyGivesTheNotice()
-    {
-        QFETCH(Command, command);
-        DrillFixture& f = open(30);
-        finishAfter(f, 45);
-        QCOMPARE(f.view.rate, u"40 words/min"_s);
+        Drill f(4);
+        f.type(u"FF");
+        f.time = u"0' 45\""_s;
+        f.files.insert(u"short.txt"_s, { u"x"_s });
+        f.open(u"short.txt"_s);
 
-        QCOMPARE(command(f.run), Outcome::Abandoned);
-        QCOMPARE(f.view.display, u"Reset: [R] or [U]"_s);
-        QCOMPARE(f.speech.log, QStringList({ u"stop"_s, u"say Reset: [R] or [U]"_s, u"wait"_s }));
-        QCOMPARE(f.view.time, u"0' 45\""_s);
-        QCOMPARE(f.view.rate, u"40 words/min"_s);
-        QCOMPARE(f.run.state().CurrentIndex, 30);
-        QVERIFY(!f.view.countVisible);
+        QCOMPARE(f.shownFilter, u"テキスト ファイル (*.txt)"_s);
+        const DrillState& state = f.run.state();
+        QCOMPARE(QList<int>({ state.Total, state.Remaining, state.CurrentIndex }),
+            QList<int>({ 1, 1, 0 }));
+        QCOMPARE(f.seen(), u"|count 1|0' 45\"|"_s);
+        // The store is never cleared: entries past a shorter file keep the earlier lines.
+        QCOMPARE(state.Lines.at(0), u"x"_s);
+        QCOMPARE(state.Lines.at(3), u"line 4"_s);
     }
 
-    void backAndRepeatStayWithinTheRun()
+    void failedOpenKeepsThePlaceAndSaysWhy()
     {
-        DrillFixture& f = open(10);
-        QCOMPARE(f.run.Repeat(), Outcome::Done);
-        press(f, 1);
-        QCOMPARE(f.run.Back(), Outcome::Done);
-        QCOMPARE(f.run.state().CurrentIndex, 1);
-        QCOMPARE(f.speech.log.size(), 2); // only line 1, once
-
-        press(f, 2);
-        QCOMPARE(f.run.Back(), Outcome::Done);
-        QCOMPARE(f.view.display, u"line 2"_s);
-        QCOMPARE(f.view.count, u"count 9"_s);
-        f.speech.log.clear();
-        QCOMPARE(f.run.Repeat(), Outcome::Done);
-        QCOMPARE(f.speech.log, QStringList({ u"stop"_s, u"say line 2"_s }));
-        QCOMPARE(f.run.state().Remaining, 8);
+        Drill f(2);
+        f.type(u"F");
+        f.failing.append(u"gone.txt"_s);
+        f.open(u"gone.txt"_s);
+        QCOMPARE(f.errors, QStringList({ u"cannot read gone.txt"_s }));
+        QCOMPARE(f.run.state().FileName, u"drill.txt"_s);
+        QCOMPARE(f.seen(), u"line 1|count 2||"_s);
     }
 
-    void clockStartsAtTheFirstLineShown()
+    void cancelForgetsThePathOnly()
     {
-        DrillFixture& f = open(3);
-        press(f, 2);
-        f.clock.now = QTime(9, 0, 20);
-        QCOMPARE(f.run.Back(), Outcome::Done);
-        press(f, 1);
-        QCOMPARE(f.run.state().StartTime, QTime(9, 0, 0));
-        // Reopening the file puts the run back at its beginning, display cleared.
-        f.run.Open();
-        QCOMPARE(f.run.state().Remaining, 3);
-        QCOMPARE(f.view.display, QString());
-        press(f, 1);
-        QCOMPARE(f.run.state().StartTime, QTime(9, 0, 20));
-    }
-
-    void zeroSecondsCannotBeRated()
-    {
-        DrillFixture& f = open(2);
-        press(f, 2);
-        f.speech.log.clear();
-        press(f, 1, Outcome::Abandoned);
-        QCOMPARE(f.view.time, u"0' 0\""_s);
-        QCOMPARE(f.view.rate, QString());
-        QCOMPARE(f.view.display, u"line 2"_s);
-        QVERIFY(f.view.countVisible);
-        QCOMPARE(f.speech.log, QStringList());
-
-        f.clock.now = f.clock.now.addSecs(3);
-        press(f, 1);
-        QCOMPARE(f.view.rate, u"40 words/min"_s);
-    }
-
-    void longAndOvernightRuns_data()
-    {
-        QTest::addColumn<QTime>("start");
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<QString>("time");
-        QTest::addColumn<QString>("rate");
-        QTest::newRow("across midnight") << QTime(23, 59, 30) << 45 << "0' 45\""
-                                         << "40 words/min";
-        QTest::newRow("an hour and more") << QTime(9, 0, 0) << 4503 << "75' 3\""
-                                          << "0 words/min";
-    }
-    void longAndOvernightRuns()
-    {
-        QFETCH(QTime, start);
-        QFETCH(int, seconds);
-        DrillFixture& f = open(30);
-        f.clock.now = start;
-        finishAfter(f, seconds);
-        QTEST(f.view.time, "time");
-        QTEST(f.view.rate, "rate");
-    }
-
-    void resetStartsOverOnReloadedLines()
-    {
-        DrillFixture& f = open(3);
-        finishAfter(f, 60);
-        m_files.files[u"drill.txt"_s] = QStringList({ u"new 1"_s, u"new 2"_s, u"new 3"_s, u"4"_s });
-
-        QCOMPARE(f.run.Reset(), Outcome::Done);
-        QVERIFY(f.view.countVisible);
-        QCOMPARE(f.view.count + f.view.time + f.view.rate + f.view.display, QString());
-        QCOMPARE(f.speech.log, QStringList());
-        QCOMPARE(f.run.state().Remaining, 3);
-
-        f.clock.now = QTime(10, 0, 0);
-        press(f, 3);
-        QCOMPARE(f.view.display, u"new 3"_s);
-        QCOMPARE(f.run.state().StartTime, QTime(10, 0, 0));
-        // The run still covers only the lines counted when the file was opened.
-        f.clock.now = f.clock.now.addSecs(30);
-        press(f, 1);
-        QVERIFY(!f.view.countVisible);
-    }
-
-    void resetOfAFileThatIsGoneSaysSoAndChangesNothing()
-    {
-        DrillFixture& f = open(3);
-        finishAfter(f, 60);
-        m_files.failing.append(u"drill.txt"_s);
+        Drill f(2);
+        f.type(u"F");
+        f.open(QString());
+        QCOMPARE(f.run.state().FileName, QString());
+        QCOMPARE(f.seen(), u"line 1|count 2||"_s);
+        // With no file remembered a reset has nothing to reload, and says nothing.
         QCOMPARE(f.run.Reset(), Outcome::Abandoned);
-        QCOMPARE(f.errors.messages.size(), 1);
-        QVERIFY(!f.view.countVisible);
-        QCOMPARE(f.view.rate, u"3 words/min"_s);
+        QCOMPARE(f.errors, QStringList());
+    }
+
+    void resetReloadsTheLinesButNotTheCount()
+    {
+        Drill f(3);
+        f.type(u"FFF+F");
+        f.files[u"drill.txt"_s] = QStringList({ u"new 1"_s, u"new 2"_s, u"new 3"_s, u"4"_s });
+        QCOMPARE(f.type(u"RFFF"), Outcome::Done);
+        QCOMPARE(f.seen(), u"new 3|count 1||"_s);
+        f.type(u"+F");
+        QCOMPARE(f.seen(), u"|-|0' 15\"|12 words/min"_s);
+
+        f.failing.append(u"drill.txt"_s);
+        QCOMPARE(f.run.Reset(), Outcome::Abandoned);
+        QCOMPARE(f.errors.size(), 1);
+        QCOMPARE(f.seen(), u"|-|0' 15\"|12 words/min"_s);
     }
 };
 

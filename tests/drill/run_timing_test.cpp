@@ -1,6 +1,7 @@
 #include "run_timing.h"
 
 #include <QTest>
+#include <QTime>
 
 class TestRunTiming : public QObject {
     Q_OBJECT
@@ -37,6 +38,21 @@ private slots:
     {
         QFETCH(int, seconds);
         QTEST(elapsedCaption(seconds), "caption");
+    }
+
+    void elapsed_data()
+    {
+        QTest::addColumn<QTime>("start");
+        QTest::addColumn<QTime>("end");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("within the day") << QTime(9, 0, 0) << QTime(10, 15, 3) << 4503;
+        QTest::newRow("across midnight") << QTime(23, 59, 30) << QTime(0, 0, 15) << 45;
+    }
+    void elapsed()
+    {
+        QFETCH(QTime, start);
+        QFETCH(QTime, end);
+        QTEST(elapsedSeconds(start, end), "seconds");
     }
 };
 
