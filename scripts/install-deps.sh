@@ -6,12 +6,12 @@ set -euo pipefail
 run_packages=(
     cmake g++ ninja-build pkgconf
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
-    libespeak-ng-dev espeak-ng-data
+    libespeak-ng-dev espeak-ng-data libglib2.0-dev
     fonts-noto-cjk
 )
 test_packages=(
     xvfb xauth xdotool scrot
-    pulseaudio pulseaudio-utils sox
+    pulseaudio pulseaudio-utils
 )
 
 wanted=("${run_packages[@]}")

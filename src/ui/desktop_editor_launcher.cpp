@@ -1,12 +1,34 @@
+// GIO's headers name struct members "signals", which Qt's keyword macro would rewrite:
+// they come first.
+#include <gio/gdesktopappinfo.h>
+
 #include "desktop_editor_launcher.h"
 
-#include "desktop_entry.h"
-
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringList>
+
+#include <memory>
 
 namespace {
+
+template <typename T> using GObjectPtr = std::unique_ptr<T, decltype(&g_object_unref)>;
+
+// The desktop's own choice for plain text, from its MIME associations.
+bool startDefaultEditor()
+{
+    const GObjectPtr<GAppInfo> app(
+        g_app_info_get_default_for_type("text/plain", FALSE), g_object_unref);
+    const char* id = app ? g_app_info_get_id(app.get()) : nullptr;
+    if (!id)
+        return false;
+    // An editor that runs in a terminal would have no window of its own to show.
+    const GObjectPtr<GDesktopAppInfo> entry(g_desktop_app_info_new(id), g_object_unref);
+    if (!entry || g_desktop_app_info_get_boolean(entry.get(), "Terminal"))
+        return false;
+    // GIO starts the program from the entry's command line itself, never through a shell.
+    return g_app_info_launch(app.get(), nullptr, nullptr, nullptr);
+}
 
 const QStringList WellKnownEditors = {
     QStringLiteral("gnome-text-editor"),
@@ -21,46 +43,15 @@ const QStringList WellKnownEditors = {
     QStringLiteral("geany"),
 };
 
-// Never through a shell: the program and its arguments are handed over as they are.
-bool startDetached(const QStringList& command)
-{
-    if (command.isEmpty())
-        return false;
-    const QString program = QStandardPaths::findExecutable(command.first());
-    if (program.isEmpty())
-        return false;
-    return QProcess::startDetached(program, command.mid(1));
-}
-
 } // namespace
-
-QStringList DesktopEditorLauncher::defaultEditorCommand()
-{
-    const QString helper = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
-    if (helper.isEmpty())
-        return {};
-    QProcess query;
-    query.start(helper,
-        { QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/plain") });
-    if (!query.waitForFinished(3000) || query.exitCode() != 0) {
-        query.kill();
-        return {};
-    }
-    const QString desktopId = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
-    if (desktopId.isEmpty())
-        return {};
-    QFile entry(QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopId));
-    if (!entry.open(QIODevice::ReadOnly))
-        return {};
-    return desktopEntryCommand(QString::fromUtf8(entry.readAll()));
-}
 
 bool DesktopEditorLauncher::startEditor()
 {
-    if (startDetached(defaultEditorCommand()))
+    if (startDefaultEditor())
         return true;
     for (const QString& editor : WellKnownEditors) {
-        if (startDetached({ editor }))
+        const QString program = QStandardPaths::findExecutable(editor);
+        if (!program.isEmpty() && QProcess::startDetached(program, {}))
             return true;
     }
     return false;

@@ -2,14 +2,9 @@
 
 #include "editor_launcher.h"
 
-#include <QStringList>
-
 // Starts the desktop's graphical text editor: the default application for plain text where
 // that is a graphical one, otherwise the first well-known editor installed.
 class DesktopEditorLauncher : public EditorLauncher {
 public:
     bool startEditor() override;
-
-private:
-    static QStringList defaultEditorCommand();
 };
