@@ -202,7 +202,10 @@ void MainWindow::setCaption(QLabel* label, const QString& caption)
 
 void MainWindow::setDisplayText(const QString& text)
 {
-    txtHyoji->setPlainText(text);
+    // Far more than the box can show at any font size; laying out a line of megabytes would
+    // stall every key press on it for seconds.
+    constexpr qsizetype MaxShownCharacters = 100'000;
+    txtHyoji->setPlainText(text.left(MaxShownCharacters));
     paintNow(txtHyoji);
 }
 
