@@ -44,10 +44,8 @@ void ReadingRun::Open()
 
 ReadingRun::Outcome ReadingRun::Start()
 {
-    if (!m_view.isCountVisible()) {
-        chui();
+    if (noticeIfFinished())
         return Outcome::Abandoned;
-    }
     if (m_state.Remaining == m_state.Total)
         m_state.StartTime = m_clock.timeOfDay();
     if (m_state.Remaining == 0)
@@ -62,10 +60,8 @@ ReadingRun::Outcome ReadingRun::Start()
 
 ReadingRun::Outcome ReadingRun::Repeat()
 {
-    if (!m_view.isCountVisible()) {
-        chui();
+    if (noticeIfFinished())
         return Outcome::Abandoned;
-    }
     if (m_state.CurrentIndex != 0)
         showLine();
     return Outcome::Done;
@@ -73,10 +69,8 @@ ReadingRun::Outcome ReadingRun::Repeat()
 
 ReadingRun::Outcome ReadingRun::Back()
 {
-    if (!m_view.isCountVisible()) {
-        chui();
+    if (noticeIfFinished())
         return Outcome::Abandoned;
-    }
     if (m_state.CurrentIndex <= 1)
         return Outcome::Done;
 
@@ -114,6 +108,14 @@ void ReadingRun::chui()
 {
     m_view.setDisplayText(Notice);
     m_voice.SayAndWait(m_view.displayText());
+}
+
+bool ReadingRun::noticeIfFinished()
+{
+    if (m_view.isCountVisible())
+        return false;
+    chui();
+    return true;
 }
 
 void ReadingRun::loadPass(const DrillFileContents& contents)

@@ -52,6 +52,8 @@ public:
     const DrillState& state() const { return m_state; }
 
 private:
+    // Once the run is finished, stepping only gives the notice until a reset.
+    bool noticeIfFinished();
     void loadPass(const DrillFileContents& contents);
     void showLine();
     void setCountCaption();
