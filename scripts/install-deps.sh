@@ -10,7 +10,7 @@ run_packages=(
     fonts-noto-cjk
 )
 test_packages=(
-    xvfb xauth xdotool scrot
+    xvfb xauth xdotool scrot clang-format
     pulseaudio pulseaudio-utils
 )
 

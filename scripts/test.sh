@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Kelvaro with warnings as errors and runs every test.
+# Installs what is missing, checks the formatting, builds Kelvaro with warnings as errors and
+# runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
+scripts/check-format.sh
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci "$@"

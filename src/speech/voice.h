@@ -9,8 +9,8 @@ class QString;
 class Voice {
 public:
     enum SpeakFlags {
-        SVSFDefault = 0,          // return only when the text has been spoken
-        SVSFlagsAsync = 1,        // return at once, speak in the background
+        SVSFDefault = 0, // return only when the text has been spoken
+        SVSFlagsAsync = 1, // return at once, speak in the background
         SVSFPurgeBeforeSpeak = 2, // with a null text: stop speaking and drop the queue
     };
 

@@ -1,0 +1,3 @@
+#include "drill_log.h"
+
+Q_LOGGING_CATEGORY(lcDrill, "kelvaro.drill")

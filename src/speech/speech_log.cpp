@@ -1,0 +1,3 @@
+#include "speech_log.h"
+
+Q_LOGGING_CATEGORY(lcSpeech, "kelvaro.speech")
