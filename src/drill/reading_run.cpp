@@ -21,10 +21,18 @@ ReadingRun::ReadingRun(DrillView& view, Voice& voice, const Clock& clock, DrillF
 
 void ReadingRun::Open()
 {
-    const QString previousFile = m_state.FileName;
-    m_state.FileName = m_chooser.chooseFileToOpen(OpenFilter);
-    if (m_state.FileName.isEmpty())
+    const QString chosen = m_chooser.chooseFileToOpen(OpenFilter);
+    if (chosen.isEmpty()) {
+        m_state.FileName.clear();
         return;
+    }
+    openFile(chosen);
+}
+
+void ReadingRun::openFile(const QString& path)
+{
+    const QString previousFile = m_state.FileName;
+    m_state.FileName = path;
 
     // The file is read once: the lines stored and the count come from the same read, so
     // they always agree. A file that cannot be read changes nothing the learner relies on.

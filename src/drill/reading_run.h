@@ -38,6 +38,8 @@ public:
 
     // Asks for a drill file, loads its lines and counts them.
     void Open();
+    // Opens the given drill file as if it had been chosen in the Open dialog.
+    void openFile(const QString& path);
     // Shows the next line, or finishes the run after the last one.
     Outcome Start();
     // Shows and speaks the current line again.

@@ -80,7 +80,7 @@ EspeakEngine::EspeakEngine(const QString& dataPath, std::chrono::milliseconds ma
     m_maxSamples = qsizetype(maxSpeechLength.count()) * m_sampleRate / 1000;
 }
 
-Pcm EspeakEngine::synthesize(const QString& text)
+Pcm EspeakEngine::synthesize(const QString& text, EnglishVoice)
 {
     Pcm pcm;
     if (!isAvailable() || text.isEmpty())

@@ -25,7 +25,8 @@ public:
     int sampleRate() const { return m_sampleRate; }
 
     // UTF-8 text to mono 16-bit audio; empty when the engine is unavailable.
-    Pcm synthesize(const QString& text) override;
+    // Always speaks with espeak-ng's own English voice, whichever voice is asked for.
+    Pcm synthesize(const QString& text, EnglishVoice voice) override;
 
 private:
     int m_sampleRate = 0;

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "english_voice.h"
 #include "pcm.h"
 
 class QString;
 
 // Turns text into audio. Implementations never throw: a text they cannot render gives
-// empty audio, so a failing engine only makes the drill silent.
+// empty audio, so a failing engine only makes the drill silent. Calls on one engine come
+// from one thread at a time, which need not be the window's.
 class SpeechEngine {
 public:
     virtual ~SpeechEngine() = default;
-    virtual Pcm synthesize(const QString& text) = 0;
+    // Latin-script text is spoken by the given English voice.
+    virtual Pcm synthesize(const QString& text, EnglishVoice voice) = 0;
 };

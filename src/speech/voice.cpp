@@ -27,7 +27,7 @@ void Voice::Speak(const QString& text, int flags)
     if (text.isEmpty())
         return;
     // Rendering is synchronous and fast: a line of drill text takes a few milliseconds.
-    m_output.play(m_engine.synthesize(text));
+    m_output.play(m_engine.synthesize(text, m_englishVoice));
     if (!(flags & SVSFlagsAsync))
         m_output.waitUntilPlayed();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "english_voice.h"
+
 class AudioOutput;
 class SpeechEngine;
 class QString;
@@ -19,6 +21,10 @@ public:
     int volume() const { return m_volume; }
     void setVolume(int volume);
 
+    EnglishVoice englishVoice() const { return m_englishVoice; }
+    // Takes effect from the next text spoken.
+    void setEnglishVoice(EnglishVoice voice) { m_englishVoice = voice; }
+
     void Speak(const QString& text, int flags);
 
     // Cuts off any speech and starts the text in the background.
@@ -32,4 +38,5 @@ private:
     SpeechEngine& m_engine;
     AudioOutput& m_output;
     int m_volume = 100;
+    EnglishVoice m_englishVoice = DefaultEnglishVoice;
 };

@@ -12,7 +12,7 @@ struct RecordingEngine : SpeechEngine {
         : log(sharedLog)
     {
     }
-    Pcm synthesize(const QString& text) override
+    Pcm synthesize(const QString& text, EnglishVoice) override
     {
         log.append(QStringLiteral("say ") + text);
         return { QList<qint16>(100, 1000) };
