@@ -5,9 +5,12 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,22 +68,35 @@ DrillFileContents DiskDrillFileReader::read(const QString& path, int maxLines)
             QStringLiteral("it is larger than %1 MiB, too large for a drill file")
                 .arg(MaxFileSize / (1024 * 1024)));
 
+    // Reading stops as soon as the lines wanted are complete: the rest is never used.
     QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(info.st_size));
-    char buffer[64 * 1024];
+    constexpr qsizetype PieceSize = 64 * 1024;
+    bytes.reserve(static_cast<qsizetype>(std::min<qint64>(info.st_size, MaxFileSize)) + PieceSize);
+    LineEndCounter lineEnds;
+    std::optional<bool> countLineEnds;
     for (;;) {
-        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        const qsizetype before = bytes.size();
+        bytes.resize(before + PieceSize);
+        const ssize_t count = ::read(fd.get(), bytes.data() + before, PieceSize);
+        const int readError = errno;
+        bytes.resize(before + std::max<qsizetype>(count, 0));
         if (count == 0)
             break;
         if (count < 0) {
-            if (errno == EINTR)
+            if (readError == EINTR)
                 continue;
-            return failure(path, systemError(errno));
+            return failure(path, systemError(readError));
         }
         // The file may grow while it is read; the limit holds all the same.
-        if (bytes.size() + count > MaxFileSize)
+        if (bytes.size() > MaxFileSize)
             return failure(path, QStringLiteral("it grew past the size limit while being read"));
-        bytes.append(buffer, static_cast<qsizetype>(count));
+        if (!countLineEnds)
+            countLineEnds = hasByteLineEnds(bytes);
+        if (*countLineEnds) {
+            lineEnds.feed(QByteArrayView(bytes).sliced(before));
+            if (lineEnds.count() >= maxLines)
+                break;
+        }
     }
-    return { splitDrillLines(decodeDrillText(bytes), maxLines), {} };
+    return { decodeDrillLines(bytes, maxLines), {} };
 }

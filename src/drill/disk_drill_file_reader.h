@@ -8,8 +8,9 @@
 // device is refused before any read, so choosing one can never hang the program.
 class DiskDrillFileReader : public DrillFileReader {
 public:
-    // Drill files are small; a larger file is refused rather than read into memory.
-    static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+    // 3001 lines of drill text take a few hundred KiB; a file larger than this generous
+    // margin is refused rather than read into memory with the window waiting.
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
     DrillFileContents read(const QString& path, int maxLines) override;
 };

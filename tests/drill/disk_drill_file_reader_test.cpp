@@ -49,6 +49,19 @@ private slots:
         QTest::newRow("CP932 circled one, backslash")
             << QByteArray("\x87\x40\x5C\x82\xA0") << 1 << "①\\あ"
             << "①\\あ";
+        // Valid UTF-8 but for an unfinished character at the very end: CP932, every byte kept.
+        QTest::newRow("CP932 kanji last") << QByteArray("Hello\r\n\xE3\x81") << 2 << "Hello"
+                                          << "縺";
+        QTest::newRow("CP932 kanji alone") << QByteArray("\xE3\x81") << 1 << "縺"
+                                           << "縺";
+        QTest::newRow("CP932 half-width kana last") << QByteArray("Hello \xC3") << 1 << "Hello ﾃ"
+                                                    << "Hello ﾃ";
+        QTest::newRow("UTF-8 with mark, last character cut")
+            << QByteArray("\xEF\xBB\xBF" "ab\nc\xC3") << 2 << "ab"
+            << "c\uFFFD";
+        QTest::newRow("UTF-16 with mark, odd last byte")
+            << QByteArray("\xFF\xFEh\0i\0x", 7) << 1 << "hi\uFFFD"
+            << "hi\uFFFD";
         QTest::newRow("UTF-16 with mark")
             << QByteArray("\xFF\xFEh\0i\0\r\0\n\0\xE5\x65", 12) << 2 << "hi"
             << "日";
@@ -59,6 +72,13 @@ private slots:
         QTest::newRow("3002 cut") << numberedLines(3002) << 3001 << "line 1"
                                   << "line 3001";
         QTest::newRow("5 MB line") << longLine.toLatin1() << 1 << longLine << longLine;
+        const QString largest(DiskDrillFileReader::MaxFileSize, u'x');
+        QTest::newRow("exactly the size limit") << largest.toLatin1() << 1 << largest << largest;
+        // Only the lines used decide the encoding: reading stops once they are complete.
+        QTest::newRow("3001 lines, then bytes that are not UTF-8")
+            << numberedLines(3000) + "\xC3\xA9\n\xE9\xE9\n"
+            << 3001 << "line 1"
+            << "é";
     }
     void readsLines()
     {
