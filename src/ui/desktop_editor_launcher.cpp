@@ -4,6 +4,8 @@
 
 #include "desktop_editor_launcher.h"
 
+#include "ui_log.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
@@ -27,7 +29,13 @@ bool startDefaultEditor()
     if (!entry || g_desktop_app_info_get_boolean(entry.get(), "Terminal"))
         return false;
     // GIO starts the program from the entry's command line itself, never through a shell.
-    return g_app_info_launch(app.get(), nullptr, nullptr, nullptr);
+    GError* error = nullptr;
+    if (g_app_info_launch(app.get(), nullptr, nullptr, &error))
+        return true;
+    qCWarning(lcUi, "The desktop's text editor %s could not be started: %s", id,
+        error ? error->message : "no reason given");
+    g_clear_error(&error);
+    return false;
 }
 
 const QStringList WellKnownEditors = {

@@ -3,9 +3,12 @@
 #include "main_window.h"
 #include "program_exit.h"
 #include "reading_run.h"
+#include "ui_log.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+
+#include <exception>
 
 std::optional<KeyCommands::Command> KeyCommands::commandFor(
     int key, Qt::KeyboardModifiers modifiers)
@@ -55,7 +58,10 @@ void KeyCommands::handleKey(const QKeyEvent& event)
     // leaves what it did and ends the key press quietly.
     try {
         run(*command);
+    } catch (const std::exception& failure) {
+        qCWarning(lcUi, "A key command stopped part-way: %s", failure.what());
     } catch (...) {
+        qCWarning(lcUi, "A key command stopped part-way.");
     }
 }
 

@@ -6,6 +6,7 @@
 #include "message_boxes.h"
 #include "program_exit.h"
 #include "reading_run.h"
+#include "ui_log.h"
 #include "voice.h"
 
 #include <QAction>
@@ -125,7 +126,10 @@ void MenuCommands::chooseFont()
         QPalette palette = m_display.palette();
         palette.setColor(QPalette::Text, *color);
         m_display.setPalette(palette);
+    } catch (const std::exception& failure) {
+        qCWarning(lcUi, "The font could not be applied: %s", failure.what());
     } catch (...) {
+        qCWarning(lcUi, "The font could not be applied.");
     }
 }
 

@@ -56,9 +56,10 @@ private slots:
                                            << "縺";
         QTest::newRow("CP932 half-width kana last") << QByteArray("Hello \xC3") << 1 << "Hello ﾃ"
                                                     << "Hello ﾃ";
-        QTest::newRow("UTF-8 with mark, last character cut")
-            << QByteArray("\xEF\xBB\xBF" "ab\nc\xC3") << 2 << "ab"
-            << "c\uFFFD";
+        QTest::newRow("UTF-8 with mark, last character cut") << QByteArray("\xEF\xBB\xBF"
+                                                                           "ab\nc\xC3")
+                                                             << 2 << "ab"
+                                                             << "c\uFFFD";
         QTest::newRow("UTF-16 with mark, odd last byte")
             << QByteArray("\xFF\xFEh\0i\0x", 7) << 1 << "hi\uFFFD"
             << "hi\uFFFD";
