@@ -11,6 +11,7 @@ run_packages=(
 )
 test_packages=(
     xvfb xauth xdotool scrot clang-format
+    clang libclang-rt-14-dev
     pulseaudio pulseaudio-utils
 )
 
