@@ -145,6 +145,15 @@ private slots:
         QTEST(last == Outcome::Abandoned, "abandoned");
     }
 
+    // The store holds 3001 lines, not 3000: the last line of a full drill is shown and said.
+    void aFullDrillReachesItsLastLine()
+    {
+        Drill f(LineStore::Capacity);
+        f.type(QString(LineStore::Capacity, u'F'));
+        QCOMPARE(f.seen(), u"line 3001|count 1||"_s);
+        QCOMPARE(f.lastSaid(), u"stop, say line 3001"_s);
+    }
+
     void openingLoadsCountsAndStartsOver()
     {
         Drill f(4);
