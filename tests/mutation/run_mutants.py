@@ -1,0 +1,70 @@
+#!/usr/bin/env python3
+"""Runs hand-made mutants of the tree against the test suite and prints the score.
+
+Each line of a mutant list reads `file :: original :: replacement :: test regex`: the first
+occurrence of `original` in `file` becomes `replacement`, the ci preset is rebuilt and the
+tests whose names match the regex are run (every test when it is empty). A mutant is killed
+when the build passes and a test fails; one that does not build is not counted. The file is
+restored after every mutant, also when the run is interrupted.
+
+Usage: tests/mutation/run_mutants.py LIST [LIST...]   (from the top of the tree, after a
+build of the ci preset)
+"""
+import pathlib
+import subprocess
+import sys
+
+
+def mutants(paths):
+    for path in paths:
+        for number, line in enumerate(pathlib.Path(path).read_text().splitlines(), 1):
+            if not line.strip() or line.startswith("#"):
+                continue
+            parts = [part.strip() for part in line.split(" :: ")]
+            if len(parts) != 4:
+                sys.exit(f"{path}:{number}: expected four fields separated by ' :: '")
+            yield f"{path}:{number}", *parts
+
+
+def run(command, timeout):
+    try:
+        return subprocess.run(command, capture_output=True, timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        return -1
+
+
+def main():
+    killed, survived, stillborn = [], [], []
+    for where, file, original, replacement, tests in mutants(sys.argv[1:]):
+        source = pathlib.Path(file)
+        text = source.read_text()
+        if original not in text:
+            sys.exit(f"{where}: '{original}' is not in {file}")
+        try:
+            source.write_text(text.replace(original, replacement, 1))
+            if run(["cmake", "--build", "--preset", "ci"], 900) != 0:
+                stillborn.append(where)
+                verdict = "does not build"
+            else:
+                command = ["ctest", "--preset", "ci", "--stop-on-failure", "-E", "end_to_end"]
+                if tests:
+                    command += ["-R", tests]
+                if run(command, 900) != 0:
+                    killed.append(where)
+                    verdict = "killed"
+                else:
+                    survived.append(where)
+                    verdict = "SURVIVED"
+        finally:
+            source.write_text(text)
+        print(f"{verdict:15} {where}  {file}: {original!r} -> {replacement!r}", flush=True)
+    run(["cmake", "--build", "--preset", "ci"], 900)
+    counted = len(killed) + len(survived)
+    print(f"\n{len(killed)} of {counted} mutants killed"
+          f" ({100 * len(killed) // max(counted, 1)} %), {len(stillborn)} did not build")
+    for where in survived:
+        print(f"survived: {where}")
+
+
+if __name__ == "__main__":
+    main()
