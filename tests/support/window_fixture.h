@@ -60,12 +60,26 @@ struct WindowFixture : ProgramExit, Clock, DrillFileReader, AudioOutput, Desktop
         QVERIFY(QTest::qWaitForWindowActive(&window));
     }
 
+    // A control that is missing fails the test that asked for it, not the whole test run:
+    // the helpers below then do nothing.
     template <typename Object = QWidget> Object* find(const char* name)
     {
-        return window.findChild<Object*>(QLatin1String(name));
+        auto* found = window.findChild<Object*>(QLatin1String(name));
+        if (!found)
+            QTest::qFail(qPrintable(QStringLiteral("no control named ") + QLatin1String(name)),
+                __FILE__, __LINE__);
+        return found;
     }
-    QString caption(const char* label) { return find<QLabel>(label)->text(); }
-    void trigger(const char* menuItem) { find<QAction>(menuItem)->trigger(); }
+    QString caption(const char* label)
+    {
+        const QLabel* found = find<QLabel>(label);
+        return found ? found->text() : QString();
+    }
+    void trigger(const char* menuItem)
+    {
+        if (QAction* action = find<QAction>(menuItem))
+            action->trigger();
+    }
     void openDrill(const QStringList& drill) { lines = drill, trigger("mnuFileOpen"); }
 
     // What the learner sees: the display, the count ("-" when hidden), the font size, the rate.

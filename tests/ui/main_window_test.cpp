@@ -116,6 +116,15 @@ private slots:
         QCOMPARE(upToDate, 2);
     }
 
+    // A control looked up by a name the window does not have fails this test alone.
+    void aMissingControlFailsOnlyItsTest()
+    {
+        WindowFixture f;
+        QEXPECT_FAIL("", "the window has no menu item of that name", Continue);
+        f.trigger("mnuNoSuchItem");
+        QCOMPARE(f.exits, 0);
+    }
+
     // The whole menu tree. Open loads the chosen file, and a cancel keeps the drill. The chosen
     // font and colour go to the display box, not to the FontSize caption. A missing editor is
     // explained and the program goes on.
