@@ -7,7 +7,7 @@ run_packages=(
     cmake g++ ninja-build pkgconf
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
     libespeak-ng-dev espeak-ng-data libglib2.0-dev
-    fonts-noto-cjk
+    fonts-noto-cjk qt6-translations-l10n
 )
 test_packages=(
     xvfb xauth xdotool scrot clang-format
