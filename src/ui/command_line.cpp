@@ -13,11 +13,11 @@ const QString ProgramName = QStringLiteral("kelvaro");
 
 // The options QGuiApplication and QApplication read for themselves. They are recognised here
 // so that they are not refused, and left in the arguments for the application object.
-constexpr std::array<const char*, 13> QtValueOptions = { "platform", "platformpluginpath",
+constexpr auto QtValueOptions = std::to_array<const char*>({ "platform", "platformpluginpath",
     "platformtheme", "plugin", "qmljsdebugger", "qwindowgeometry", "qwindowicon", "qwindowtitle",
-    "session", "display", "geometry", "style", "stylesheet" };
-constexpr std::array<const char*, 4> QtFlagOptions
-    = { "reverse", "widgetcount", "nograb", "dograb" };
+    "session", "display", "geometry", "style", "stylesheet" });
+constexpr auto QtFlagOptions
+    = std::to_array<const char*>({ "reverse", "widgetcount", "nograb", "dograb" });
 
 QString voiceNames()
 {
