@@ -7,12 +7,13 @@ run_packages=(
     cmake g++ ninja-build pkgconf
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
     libespeak-ng-dev espeak-ng-data libglib2.0-dev
-    fonts-noto-cjk
+    fonts-noto-cjk qt6-translations-l10n librsvg2-bin
 )
 test_packages=(
     xvfb xauth xdotool scrot clang-format
     clang libclang-rt-14-dev
     pulseaudio pulseaudio-utils
+    desktop-file-utils appstream dpkg-dev file
 )
 
 wanted=("${run_packages[@]}")

@@ -1,0 +1,163 @@
+#include "command_line.h"
+
+#include <QProcess>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int NoVoice = -1;
+
+// The real program, started with no display at all: had it made its window, Qt would end it
+// for want of one instead of letting it print and exit.
+QProcess* startWithoutDisplay(const QStringList& arguments, QObject* parent)
+{
+    auto* program = new QProcess(parent);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(u"DISPLAY"_s);
+    environment.remove(u"WAYLAND_DISPLAY"_s);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    program->setProcessEnvironment(environment);
+    program->start(QStringLiteral(KELVARO_BINARY), arguments);
+    return program;
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void runsTheDrill_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("voice");
+        QTest::newRow("nothing: the greeting") << QStringList() << QString() << NoVoice;
+        QTest::newRow("a file") << QStringList { u"drill.txt"_s } << u"drill.txt"_s << NoVoice;
+        QTest::newRow("a voice and a file")
+            << QStringList { u"--voice"_s, u"female"_s, u"/home/a/ドリル.txt"_s }
+            << u"/home/a/ドリル.txt"_s << int(EnglishVoice::Female);
+        QTest::newRow("voice joined by =, any case")
+            << QStringList { u"--voice=ESPEAK-NG"_s } << QString() << int(EnglishVoice::Espeak);
+        QTest::newRow("Qt's own options are not taken for the file") << QStringList {
+            u"-platform"_s, u"offscreen"_s, u"-style=fusion"_s, u"-reverse"_s, u"a.txt"_s
+        } << u"a.txt"_s << NoVoice;
+        QTest::newRow("a file whose name starts with a dash, after --")
+            << QStringList { u"--"_s, u"-v.txt"_s } << u"-v.txt"_s << NoVoice;
+    }
+
+    void runsTheDrill()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, file);
+        QFETCH(int, voice);
+        const CommandLine command = CommandLine::parse(QStringList { u"kelvaro"_s } + arguments);
+        QCOMPARE(command.action, CommandLine::Action::Run);
+        QCOMPARE(command.file, file);
+        QCOMPARE(command.voice.has_value(), voice != NoVoice);
+        if (command.voice)
+            QCOMPARE(int(*command.voice), voice);
+    }
+
+    void endsWithoutAWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("toStandardError");
+        QTest::addColumn<QString>("firstLine");
+        const QString usage = u"Usage: kelvaro [options] [FILE]"_s;
+        QTest::newRow("--help") << QStringList { u"--help"_s } << 0 << false << usage;
+        QTest::newRow("-h, before a file")
+            << QStringList { u"-h"_s, u"a.txt"_s } << 0 << false << usage;
+        QTest::newRow("--version")
+            << QStringList { u"--version"_s } << 0 << false << u"Kelvaro 1.00"_s;
+        QTest::newRow("-v") << QStringList { u"-v"_s } << 0 << false << u"Kelvaro 1.00"_s;
+        QTest::newRow("unknown option") << QStringList { u"--fullscreen"_s } << 2 << true
+                                        << u"kelvaro: Unknown option 'fullscreen'."_s;
+        QTest::newRow("unknown option after a good one") << QStringList { u"--voice"_s, u"male"_s,
+            u"-x"_s } << 2 << true << u"kelvaro: Unknown option 'x'."_s;
+        QTest::newRow("unknown voice") << QStringList { u"--voice"_s, u"robot"_s } << 2 << true
+                                       << u"kelvaro: Unknown voice 'robot': choose male, "
+                                          u"female or espeak-ng."_s;
+        QTest::newRow("voice without its name") << QStringList { u"--voice"_s } << 2 << true
+                                                << u"kelvaro: Missing value after '--voice'."_s;
+        QTest::newRow("two files") << QStringList { u"a.txt"_s, u"b.txt"_s } << 2 << true
+                                   << u"kelvaro: Only one FILE can be opened; 2 were given."_s;
+        QTest::newRow("an empty file name")
+            << QStringList { QString() } << 2 << true << u"kelvaro: The FILE name is empty."_s;
+    }
+
+    void endsWithoutAWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(bool, toStandardError);
+        QFETCH(QString, firstLine);
+        const CommandLine command = CommandLine::parse(QStringList { u"kelvaro"_s } + arguments);
+        QCOMPARE(command.action, CommandLine::Action::Exit);
+        QCOMPARE(command.exitStatus, status);
+        QCOMPARE(command.toStandardError, toStandardError);
+        QCOMPARE(command.output.section(u'\n', 0, 0), firstLine);
+        QVERIFY(command.output.endsWith(u'\n'));
+        // Whoever gets an error also gets the usage, to see what was meant.
+        if (toStandardError)
+            QVERIFY(command.output.contains(u"\nUsage: kelvaro [options] [FILE]\n"_s));
+    }
+
+    void helpNamesEveryChoiceButNotQtsOwn()
+    {
+        const QString help = CommandLine::parse({ u"kelvaro"_s, u"--help"_s }).output;
+        for (const QString& shown : { u"--help"_s, u"--version"_s, u"--voice <NAME>"_s,
+                 u"male, female or espeak-ng"_s, u"(default male)"_s, u"FILE"_s })
+            QVERIFY2(help.contains(shown), qPrintable(shown));
+        QVERIFY(!help.contains(u"platform"_s));
+        QVERIFY(!help.contains(u"<executable_name>"_s));
+    }
+
+    // The real program: what it prints, where, and its exit status, with no display to use.
+    void theProgramPrintsAndExits_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("standardOutput");
+        QTest::addColumn<QString>("standardErrorStart");
+        QTest::newRow("--help") << QStringList { u"--help"_s } << 0
+                                << u"Usage: kelvaro [options] [FILE]\n"_s << QString();
+        QTest::newRow("a good voice, then --version")
+            << QStringList { u"--voice"_s, u"female"_s, u"--version"_s } << 0 << u"Kelvaro 1.00\n"_s
+            << QString();
+        QTest::newRow("unknown option")
+            << QStringList { u"--bogus"_s, u"a.txt"_s } << 2 << QString()
+            << u"kelvaro: Unknown option 'bogus'.\nUsage: kelvaro [options] [FILE]\n"_s;
+        QTest::newRow("unknown voice")
+            << QStringList { u"--voice=robot"_s } << 2 << QString()
+            << u"kelvaro: Unknown voice 'robot': choose male, female or espeak-ng.\n"_s;
+    }
+
+    void theProgramPrintsAndExits()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, standardOutput);
+        QFETCH(QString, standardErrorStart);
+        QProcess* program = startWithoutDisplay(arguments, this);
+        QVERIFY(program->waitForFinished(60000));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), status);
+        const QString output = QString::fromUtf8(program->readAllStandardOutput());
+        const QString errors = QString::fromUtf8(program->readAllStandardError());
+        if (standardOutput.endsWith(u"[FILE]\n"_s))
+            QVERIFY2(output.startsWith(standardOutput), qPrintable(output));
+        else
+            QCOMPARE(output, standardOutput);
+        if (standardErrorStart.isEmpty())
+            QCOMPARE(errors, QString());
+        else
+            QVERIFY2(errors.startsWith(standardErrorStart), qPrintable(errors));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "command_line_test.moc"
