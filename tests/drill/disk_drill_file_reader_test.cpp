@@ -75,6 +75,19 @@ private slots:
         QTest::newRow("5 MB line") << longLine.toLatin1() << 1 << longLine << longLine;
         const QString largest(DiskDrillFileReader::MaxFileSize, u'x');
         QTest::newRow("exactly the size limit") << largest.toLatin1() << 1 << largest << largest;
+        // Reading stops once 3001 lines are complete, and not before: CR LF is one line end
+        // also where the file is read in several pieces, and a last line that begins exactly
+        // where a piece (64 KiB) does is still read.
+        QByteArray longLines;
+        for (int n = 1; n <= 3002; ++n)
+            longLines += "line " + QByteArray::number(n) + QByteArray(200, '.') + "\r\n";
+        QTest::newRow("3002 long CR LF lines")
+            << longLines << 3001 << u"line 1"_s + QString(200, u'.')
+            << u"line 3001"_s + QString(200, u'.');
+        const QByteArray lastLineOnAPieceOfItsOwn = QByteArray("x\r\n").repeated(2999)
+            + QByteArray(65536 - 2999 * 3 - 2, 'y') + "\r\nlast\r\n";
+        QTest::newRow("last line on a piece of its own") << lastLineOnAPieceOfItsOwn << 3001 << "x"
+                                                         << "last";
         // Only the lines used decide the encoding: reading stops once they are complete.
         QTest::newRow("3001 lines, then bytes that are not UTF-8")
             << numberedLines(3000) + "\xC3\xA9\n\xE9\xE9\n"
@@ -108,6 +121,8 @@ private slots:
                                                         << "not a regular file";
         QTest::newRow("too large") << "large"
                                    << "too large";
+        QTest::newRow("20 MiB, far more than any drill") << "huge"
+                                                         << "too large";
         QTest::newRow("read fails after open") << "ioerror"
                                                << "Input/output error";
     }
@@ -125,6 +140,8 @@ private slots:
         else if (kind == u"large")
             QVERIFY(QFile(path).open(QIODevice::WriteOnly)
                 && QFile(path).resize(DiskDrillFileReader::MaxFileSize + 1));
+        else if (kind == u"huge")
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly) && QFile(path).resize(20 << 20));
 
         const DrillFileContents contents = read(path);
         QVERIFY(!contents.ok());
