@@ -99,8 +99,8 @@ Pcm SpeechService::synthesize(
     Pcm pcm;
     if (line.trimmed().isEmpty() || m_poisoned.contains(poisonKey(line, voice)))
         return pcm;
-    // A helper found dead before the line was handed over is not the line's fault: it is
-    // started again and given the line once more.
+    // A helper lost before it took the line on may have died of something else: the line
+    // is tried once more with a fresh helper before it counts as the cause.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!ensureStarted())
             return pcm;
@@ -112,6 +112,9 @@ Pcm SpeechService::synthesize(
             m_poisoned.insert(poisonKey(line, voice));
             return {};
         case Outcome::NotSent:
+            if (attempt == 1 && m_ready)
+                m_poisoned.insert(poisonKey(line, voice));
+            pcm = {};
             break;
         }
     }
@@ -176,6 +179,7 @@ SpeechService::Outcome SpeechService::request(const QString& text, EnglishVoice 
         return Outcome::NotSent;
     }
 
+    bool begun = false;
     for (;;) {
         FrameHeader frame;
         result = m_helper.receive(&frame, sizeof frame, deadline);
@@ -185,6 +189,7 @@ SpeechService::Outcome SpeechService::request(const QString& text, EnglishVoice 
             return Outcome::Spoken;
         if (frame.kind == FrameKind::Begin) {
             pcm.sampleRate = int(frame.value);
+            begun = true;
             continue;
         }
         if (frame.kind != FrameKind::Samples || frame.value > HelperProtocol::MaxSamplesPerFrame) {
@@ -203,12 +208,20 @@ SpeechService::Outcome SpeechService::request(const QString& text, EnglishVoice 
             onPiece(piece);
     }
     const QString how = m_helper.stop();
+    const QString what = result == Result::TimedOut
+        ? QStringLiteral("did not finish within %1 ms").arg(limit.count())
+        : describe(result);
+    // Lost before it began on the line: the line may not be the cause.
+    if (!begun && result != Result::TimedOut) {
+        qCWarning(lcSpeech,
+            "The speech helper %s before it began on a line of %lld characters (it %s): it "
+            "starts again",
+            qUtf8Printable(what), qlonglong(text.size()), qUtf8Printable(how));
+        return Outcome::NotSent;
+    }
     qCWarning(lcSpeech,
         "The speech helper %s on a line of %lld characters (it %s): that line stays silent "
         "and is not sent again; the helper starts again for the next line",
-        qUtf8Printable(result == Result::TimedOut
-                ? QStringLiteral("did not finish within %1 ms").arg(limit.count())
-                : describe(result)),
-        qlonglong(text.size()), qUtf8Printable(how));
+        qUtf8Printable(what), qlonglong(text.size()), qUtf8Printable(how));
     return Outcome::HelperLost;
 }

@@ -37,9 +37,13 @@ const char* voiceName(EspeakVoices::Language language)
     return language == EspeakVoices::Language::Japanese ? "ja" : "en";
 }
 
-} // namespace
+// espeak-ng starts once per process; later objects share it, with the first one's data.
+struct Started {
+    int sampleRate = 0;
+    QString failure;
+};
 
-EspeakVoices::EspeakVoices(const QString& dataDir)
+Started start(const QString& dataDir)
 {
     const QByteArray path = QFile::encodeName(dataDir);
     espeak_ng_InitializePath(path.isEmpty() ? nullptr : path.constData());
@@ -49,19 +53,27 @@ EspeakVoices::EspeakVoices(const QString& dataDir)
     if (status == ENS_OK)
         status = espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 100, nullptr);
     if (status == ENS_OK)
-        status = espeak_ng_SetVoiceByName(voiceName(m_selected));
-    if (status != ENS_OK) {
-        m_failure = QStringLiteral("the espeak-ng voice data could not be loaded (")
-            + statusMessage(status) + QStringLiteral("); install espeak-ng-data");
-        return;
-    }
+        status = espeak_ng_SetVoiceByName("en");
+    if (status != ENS_OK)
+        return { 0,
+            QStringLiteral("the espeak-ng voice data could not be loaded (") + statusMessage(status)
+                + QStringLiteral("); install espeak-ng-data") };
     espeak_SetSynthCallback(collectSamples);
-    m_sampleRate = espeak_ng_GetSampleRate();
+    return { espeak_ng_GetSampleRate(), {} };
+}
+
+} // namespace
+
+EspeakVoices::EspeakVoices(const QString& dataDir)
+{
+    static const Started started = start(dataDir);
+    m_sampleRate = started.sampleRate;
+    m_failure = started.failure;
 }
 
 bool EspeakVoices::select(Language language)
 {
-    if (language == m_selected)
+    if (language == s_selected)
         return true;
     const espeak_ng_STATUS status = espeak_ng_SetVoiceByName(voiceName(language));
     if (status != ENS_OK) {
@@ -69,7 +81,7 @@ bool EspeakVoices::select(Language language)
             voiceName(language), qUtf8Printable(statusMessage(status)));
         return false;
     }
-    m_selected = language;
+    s_selected = language;
     return true;
 }
 

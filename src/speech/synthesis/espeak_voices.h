@@ -5,7 +5,8 @@
 #include <QString>
 
 // espeak-ng's English ("en") and Japanese ("ja") voices, rendering in memory. espeak-ng
-// keeps one state per process and cannot be started twice, so make one of these per process.
+// keeps one state per process and cannot be started twice: every object shares it, with the
+// data folder the first one named, and only one thread at a time may use any of them.
 class EspeakVoices {
 public:
     enum class Language { English, Japanese };
@@ -28,5 +29,6 @@ private:
 
     int m_sampleRate = 0;
     QString m_failure;
-    Language m_selected = Language::English;
+    // The voice espeak-ng has set, shared like espeak-ng itself.
+    static inline Language s_selected = Language::English;
 };
