@@ -60,6 +60,8 @@ bool HelperProcess::start(const QString& program, const QStringList& arguments, 
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, sockets[1], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, sockets[1], STDOUT_FILENO);
+    // The helper gets nothing else of ours: no audio connection, no open drill file.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     pid_t pid = -1;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
