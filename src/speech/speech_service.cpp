@@ -110,6 +110,8 @@ Pcm SpeechService::synthesize(
             return pcm;
         case Outcome::HelperLost:
             m_poisoned.insert(poisonKey(line, voice));
+            // The next helper sets itself up while the learner moves on.
+            ensureStarted();
             return {};
         case Outcome::NotSent:
             if (attempt == 1 && m_ready)

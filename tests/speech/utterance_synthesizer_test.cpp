@@ -95,6 +95,16 @@ private slots:
             qAbs(pieces[1] - japanese) < 0.3 * japanese, qPrintable(QString::number(pieces[1])));
     }
 
+    // A huge line is cut at a space, and its speech at two minutes.
+    void hugeLineIsCut()
+    {
+        const Pcm pcm
+            = m_synthesizer.synthesize(u"word "_s.repeated(200'000), EnglishVoice::Espeak);
+        QVERIFY(audible(pcm));
+        QVERIFY2(
+            seconds(pcm) > 60 && seconds(pcm) <= 120.0, qPrintable(QString::number(seconds(pcm))));
+    }
+
     void pausesAndSilenceSpeakNothing()
     {
         QVERIFY(m_synthesizer.synthesize(u" ... "_s, EnglishVoice::Male).isEmpty());
