@@ -94,7 +94,8 @@ private slots:
     void helperKilledMidLine()
     {
         SpeechService service(helperOptions());
-        const QString longLine = DrillLine.repeated(6);
+        // Seconds of rendering, so the helper is still at it when the first audio arrives.
+        const QString longLine = DrillLine.repeated(40);
         const qint64 first = service.helperProcessId();
         int pieces = 0;
         QTest::ignoreMessage(QtWarningMsg,
@@ -104,7 +105,8 @@ private slots:
             if (++pieces == 1)
                 ::kill(pid_t(service.helperProcessId()), SIGKILL);
         });
-        QCOMPARE(pieces, 1);
+        // What was sent before the kill still arrives, but the line counts as silent.
+        QVERIFY(pieces >= 1);
         QVERIFY(cut.isEmpty());
 
         QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male)));
@@ -141,8 +143,10 @@ private slots:
         const qint64 helper = service.helperProcessId();
         ::kill(pid_t(helper), SIGKILL);
         QTRY_COMPARE(processState(helper), u'Z');
-        QTest::ignoreMessage(
-            QtWarningMsg, QRegularExpression(u"killed by signal 9.* between lines"_s));
+        // Seen between lines or when the line is handed over, as the kernel closes the socket.
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(u"(before it began .*killed by signal 9|killed by signal 9.* "
+                               u"between lines).*starts again"_s));
         QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male)));
     }
 

@@ -7,18 +7,28 @@
 #include <algorithm>
 #include <cstdlib>
 
+QList<qint16> LeadingSilenceTrimmer::feed(const qint16* samples, qsizetype count)
+{
+    if (m_sounding)
+        return QList<qint16>(samples, samples + count);
+    const qint16* end = samples + count;
+    const qint16* firstSound
+        = std::find_if(samples, end, [](qint16 sample) { return std::abs(sample) > SilenceLevel; });
+    m_silence.append(QList<qint16>(samples, firstSound));
+    if (m_silence.size() > m_keep)
+        m_silence.remove(0, m_silence.size() - m_keep);
+    if (firstSound == end)
+        return {};
+    m_sounding = true;
+    QList<qint16> passed = std::move(m_silence);
+    passed.append(QList<qint16>(firstSound, end));
+    return passed;
+}
+
 void trimLeadingSilence(Pcm& pcm, std::chrono::milliseconds keep)
 {
-    const auto firstSound = std::ranges::find_if(
-        pcm.samples, [](qint16 sample) { return std::abs(sample) > SilenceLevel; });
-    if (firstSound == pcm.samples.end()) {
-        pcm.samples.clear();
-        return;
-    }
-    const qsizetype silent = firstSound - pcm.samples.begin();
-    const qsizetype kept = qsizetype(keep.count()) * pcm.sampleRate / 1000;
-    if (silent > kept)
-        pcm.samples.remove(0, silent - kept);
+    LeadingSilenceTrimmer trimmer(qsizetype(keep.count()) * pcm.sampleRate / 1000);
+    pcm.samples = trimmer.feed(pcm.samples.constData(), pcm.samples.size());
 }
 
 Pcm resampled(const Pcm& pcm, int sampleRate)

@@ -5,11 +5,23 @@
 #include "spoken_text.h"
 #include "text_pieces.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
 
 enum class Engine { FliteMale, FliteFemale, EspeakEnglish, EspeakJapanese };
+
+bool isFlite(Engine engine)
+{
+    return engine == Engine::FliteMale || engine == Engine::FliteFemale;
+}
+
+FliteVoices::Speaker speakerOf(Engine engine)
+{
+    return engine == Engine::FliteFemale ? FliteVoices::Speaker::Female
+                                         : FliteVoices::Speaker::Male;
+}
 
 // Flite knows English spelled in ASCII. Accents are dropped ("naïve" reads "naive") and
 // typographic punctuation made plain; anything else left over goes to espeak-ng.
@@ -112,9 +124,16 @@ Pcm UtteranceSynthesizer::renderPiece(const Piece& piece, qsizetype maxSamples)
 {
     switch (piece.engine) {
     case Engine::FliteMale:
-        return m_flite.render(piece.ascii, FliteVoices::Speaker::Male);
-    case Engine::FliteFemale:
-        return m_flite.render(piece.ascii, FliteVoices::Speaker::Female);
+    case Engine::FliteFemale: {
+        Pcm pcm;
+        pcm.sampleRate = FliteVoices::SampleRate;
+        m_flite.render(
+            piece.ascii, speakerOf(piece.engine), [&](const qint16* samples, qsizetype count) {
+                pcm.samples.append(QList<qint16>(samples, samples + count));
+                return pcm.samples.size() < maxSamples;
+            });
+        return pcm;
+    }
     case Engine::EspeakEnglish:
         return m_espeak.render(piece.text, EspeakVoices::Language::English, maxSamples);
     case Engine::EspeakJapanese:
@@ -127,28 +146,41 @@ void UtteranceSynthesizer::render(const QString& text, EnglishVoice voice,
     const std::function<void(int)>& begin, const std::function<void(const QList<qint16>&)>& samples)
 {
     const QList<Piece> pieces = plan(text, voice);
-    const bool onlyFlite = std::ranges::all_of(
-        pieces, [](const Piece& piece) { return piece.engine <= Engine::FliteFemale; });
+    const bool onlyFlite
+        = std::ranges::all_of(pieces, [](const Piece& piece) { return isFlite(piece.engine); });
     const int sampleRate
         = onlyFlite || !m_espeak.isAvailable() ? FliteVoices::SampleRate : m_espeak.sampleRate();
     begin(sampleRate);
 
     const qsizetype maxSamples = qsizetype(MaxSpeechLength.count()) * sampleRate;
     qsizetype rendered = 0;
+    // Passes audio on up to the length limit; false once it is reached.
+    const auto pass = [&](QList<qint16> audio) {
+        if (audio.size() > maxSamples - rendered)
+            audio.resize(maxSamples - rendered);
+        if (!audio.isEmpty()) {
+            rendered += audio.size();
+            samples(audio);
+        }
+        return rendered < maxSamples;
+    };
     for (const Piece& piece : pieces) {
         if (rendered >= maxSamples)
             break;
-        const Pcm raw = renderPiece(piece, maxSamples - rendered);
-        Pcm audio = resampled(raw, sampleRate);
         // The engines start every piece with silence: the first piece starts at once, the
         // later ones keep a short pause.
-        trimLeadingSilence(audio, std::chrono::milliseconds(rendered == 0 ? 10 : 120));
-        if (audio.samples.size() > maxSamples - rendered)
-            audio.samples.resize(maxSamples - rendered);
-        if (audio.isEmpty())
+        const std::chrono::milliseconds keep(rendered == 0 ? 10 : 120);
+        LeadingSilenceTrimmer trimmer(qsizetype(keep.count()) * sampleRate / 1000);
+        if (isFlite(piece.engine) && sampleRate == FliteVoices::SampleRate) {
+            // Passed on while Flite renders, so the first words go out early.
+            m_flite.render(
+                piece.ascii, speakerOf(piece.engine), [&](const qint16* audio, qsizetype count) {
+                    return pass(trimmer.feed(audio, count));
+                });
             continue;
-        rendered += audio.samples.size();
-        samples(audio.samples);
+        }
+        const Pcm audio = resampled(renderPiece(piece, maxSamples - rendered), sampleRate);
+        pass(trimmer.feed(audio.samples.constData(), audio.samples.size()));
     }
 }
 
