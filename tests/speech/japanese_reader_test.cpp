@@ -38,6 +38,9 @@ private slots:
         QTest::newRow("a long sentence is cut between words")
             << u"今日は良い天気ですね明日も晴れるでしょうか"_s
             << u"キョーワヨイテンキデスネアシタモハレル デショウカ"_s;
+        QTest::newRow("a full stop starts a new phrase")
+            << u"今日は良い天気ですね。私は学校へ行きます。"_s
+            << u"キョーワヨイテンキデスネ。ワタシワガッコーエイキマス。"_s;
         QTest::newRow("kana stay kana") << u"ありがとう"_s << u"アリガトー"_s;
     }
 

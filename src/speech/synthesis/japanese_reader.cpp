@@ -30,6 +30,12 @@ QString spokenForm(const mecab_node_t& node)
     return surface;
 }
 
+bool isClauseMark(const QString& word)
+{
+    static const QString marks = QStringLiteral("\u3002\u3001\uFF01\uFF1F");
+    return word.size() == 1 && marks.contains(word.front());
+}
+
 } // namespace
 
 struct JapaneseReader::Tagger {
@@ -89,6 +95,9 @@ QString JapaneseReader::reading(const QString& text) const
         }
         result += word;
         phrase += word.size();
+        // Clause marks already let the text be cut after them.
+        if (isClauseMark(word))
+            phrase = 0;
     }
     return result;
 }
