@@ -17,6 +17,7 @@ private slots:
         QTest::newRow("rate") << u"40 words/min"_s << u"40 words per minute"_s;
         QTest::newRow("notice") << u"Reset: [R] or [U]"_s << u"Reset: R or U"_s;
         QTest::newRow("capitals then a word") << u"HTMLFile"_s << u"HTML File"_s;
+        QTest::newRow("plural abbreviations stay whole") << u"CDs and URLs"_s << u"CDs and URLs"_s;
         QTest::newRow("plain sentence untouched") << u"I have a pen. 私はペンを持っています。"_s
                                                   << u"I have a pen. 私はペンを持っています。"_s;
         QTest::newRow("full-width letters and half-width kana")

@@ -22,8 +22,9 @@ const std::array<Rewrite, 4>& rewrites()
         { QRegularExpression(uR"(\bwords/min\b)"_s), u"words per minute"_s },
         // "SelectYourFile": a lower-case letter followed by a capital starts a new word.
         { QRegularExpression(uR"((?<=\p{Ll})(?=\p{Lu}))"_s), u" "_s },
-        // "HTMLFile": the last capital of a run that goes on in lower case starts a word.
-        { QRegularExpression(uR"((?<=\p{Lu})(?=\p{Lu}\p{Ll}))"_s), u" "_s },
+        // "HTMLFile": the last capital of a run that goes on in lower case starts a word,
+        // but the plural of "CDs" and "URLs" stays with it.
+        { QRegularExpression(uR"((?<=\p{Lu})(?=\p{Lu}\p{Ll}{2}))"_s), u" "_s },
     } };
     return table;
 }
