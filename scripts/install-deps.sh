@@ -7,6 +7,7 @@ run_packages=(
     cmake g++ ninja-build pkgconf
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
     libespeak-ng-dev espeak-ng-data libglib2.0-dev
+    flite1-dev libmecab-dev mecab-naist-jdic libsoxr-dev
     fonts-noto-cjk qt6-translations-l10n librsvg2-bin
 )
 test_packages=(

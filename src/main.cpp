@@ -4,12 +4,12 @@
 #include "dialog_font_chooser.h"
 #include "dialog_message_boxes.h"
 #include "disk_drill_file_reader.h"
-#include "espeak_engine.h"
 #include "immediate_exit.h"
 #include "kelvaro_version.h"
 #include "main_window.h"
 #include "qt_translations.h"
 #include "sink_audio_output.h"
+#include "speech_service.h"
 #include "system_clock.h"
 #include "voice.h"
 
@@ -50,7 +50,7 @@ int main(int argc, char* argv[])
     QtTranslations qtTranslations;
     qtTranslations.install(QLocale());
 
-    EspeakEngine engine;
+    SpeechService engine;
     SinkAudioOutput audio;
     Voice voice(engine, audio);
     if (command.voice)

@@ -1,0 +1,206 @@
+#include "pcm_checks.h"
+#include "speech_service.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString DrillLine = u"The quick brown fox jumps over the lazy dog."_s;
+const QString CrashingJapanese = u"Q.今日は良い天気ですね明日も晴れるでしょうか私は学校へ行きます"
+                                 u"友達と一緒に勉強しました先生はとても親切で優しい人です"_s;
+
+SpeechServiceOptions helperOptions(const QStringList& arguments = {})
+{
+    SpeechServiceOptions options;
+    options.helperPath = QStringLiteral(KELVARO_SPEECH_HELPER);
+    options.helperArguments = arguments;
+    return options;
+}
+
+QString missing(const QString& name)
+{
+    return QDir::tempPath() + u"/kelvaro-test-no-such-"_s + name;
+}
+
+// The state letter of a process in /proc ('Z' once it has died and waits to be reaped).
+QChar processState(qint64 pid)
+{
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')');
+    return end >= 0 && end + 2 < line.size() ? QChar(char16_t(line[end + 2])) : QChar();
+}
+
+} // namespace
+
+// The speech helper seen from the program: speech comes back whatever happens to it.
+class TestSpeechService : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_emptyDir;
+
+private slots:
+    void init() { QTest::failOnWarning(QRegularExpression(u".*"_s)); }
+
+    // From a thread with no event loop, as the voice's worker calls it.
+    void eachVoiceSpeaksFromAWorkerThread_data()
+    {
+        QTest::addColumn<EnglishVoice>("voice");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("male") << EnglishVoice::Male << DrillLine;
+        QTest::newRow("female") << EnglishVoice::Female << DrillLine;
+        QTest::newRow("espeak-ng") << EnglishVoice::Espeak << DrillLine;
+        QTest::newRow("mixed") << EnglishVoice::Male << u"I have a pen. 私はペンを持っています。"_s;
+    }
+
+    void eachVoiceSpeaksFromAWorkerThread()
+    {
+        QFETCH(EnglishVoice, voice);
+        QFETCH(QString, line);
+        SpeechService service(helperOptions());
+        Pcm pcm;
+        std::thread worker([&] { pcm = service.synthesize(line, voice); });
+        worker.join();
+        QVERIFY(audible(pcm));
+        QVERIFY2(
+            seconds(pcm) > 1.5 && seconds(pcm) < 7.0, qPrintable(QString::number(seconds(pcm))));
+    }
+
+    // The lines that abort espeak-ng 1.51 when given to it whole.
+    void crashingLinesLeaveItWorking()
+    {
+        SpeechService service(helperOptions());
+        const qint64 helper = service.helperProcessId();
+        for (EnglishVoice voice : { EnglishVoice::Male, EnglishVoice::Espeak }) {
+            QVERIFY(audible(service.synthesize(CrashingJapanese, voice)));
+            QVERIFY(audible(service.synthesize(u"s'"_s.repeated(220), voice)));
+        }
+        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male)));
+        QCOMPARE(service.helperProcessId(), helper);
+    }
+
+    void helperKilledMidLine()
+    {
+        SpeechService service(helperOptions());
+        // Seconds of rendering, so the helper is still at it when the first audio arrives.
+        const QString longLine = DrillLine.repeated(40);
+        const qint64 first = service.helperProcessId();
+        int pieces = 0;
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(
+                u"speech helper closed its end .*killed by signal 9.*not sent again"_s));
+        const Pcm cut = service.synthesize(longLine, EnglishVoice::Male, [&](const Pcm&) {
+            if (++pieces == 1)
+                ::kill(pid_t(service.helperProcessId()), SIGKILL);
+        });
+        // What was sent before the kill still arrives, but the line counts as silent.
+        QVERIFY(pieces >= 1);
+        QVERIFY(cut.isEmpty());
+
+        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male)));
+        const qint64 second = service.helperProcessId();
+        QVERIFY(second != first && second > 0);
+        // The line that killed the helper is not sent again.
+        QVERIFY(service.synthesize(longLine, EnglishVoice::Male).isEmpty());
+        QCOMPARE(service.helperProcessId(), second);
+    }
+
+    void hungHelperIsStoppedInTime()
+    {
+        SpeechServiceOptions options = helperOptions();
+        options.lineTimeout = std::chrono::milliseconds(800);
+        options.timeoutPerCharacter = std::chrono::microseconds(0);
+        SpeechService service(options);
+        QVERIFY(audible(service.synthesize(u"Ready."_s, EnglishVoice::Male)));
+        ::kill(pid_t(service.helperProcessId()), SIGSTOP);
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(
+                u"did not finish within 800 ms.*stopped answering and was killed"_s));
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(service.synthesize(DrillLine, EnglishVoice::Male).isEmpty());
+        QVERIFY(waited.elapsed() < 10'000);
+        QVERIFY(audible(service.synthesize(u"Back again."_s, EnglishVoice::Male)));
+    }
+
+    // A helper gone while nothing was asked of it is not any line's fault.
+    void helperGoneBetweenLines()
+    {
+        SpeechService service(helperOptions());
+        QVERIFY(audible(service.synthesize(u"One."_s, EnglishVoice::Male)));
+        const qint64 helper = service.helperProcessId();
+        ::kill(pid_t(helper), SIGKILL);
+        QTRY_COMPARE(processState(helper), u'Z');
+        // Seen between lines or when the line is handed over, as the kernel closes the socket.
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(u"(before it began .*killed by signal 9|killed by signal 9.* "
+                               u"between lines).*starts again"_s));
+        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male)));
+    }
+
+    void missingHelperLeavesSilenceWithOneWarning()
+    {
+        SpeechServiceOptions options = helperOptions();
+        options.helperPath = missing(u"helper"_s);
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(u"speech helper .*could not be started.*goes on silently"_s));
+        SpeechService service(options);
+        for (int line = 0; line < 5; ++line)
+            QVERIFY(service.synthesize(DrillLine, EnglishVoice::Male).isEmpty());
+    }
+
+    void missingPartsDegrade_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("audible");
+        QTest::addColumn<int>("sampleRate");
+        QTest::newRow("no dictionary: Japanese still spoken")
+            << QStringList { u"--dictionary"_s, missing(u"dictionary"_s) }
+            << u"install mecab-naist-jdic"_s << u"私はペンを持っています。"_s << true << 22050;
+        QTest::newRow("no Flite: espeak-ng speaks English")
+            << QStringList { u"--flite-dir"_s, missing(u"flite"_s) } << u"install libflite1"_s
+            << DrillLine << true << 22050;
+        QTest::newRow("no espeak-ng: Flite still speaks English")
+            << QStringList { u"--espeak-data"_s, m_emptyDir.path() } << u"install espeak-ng-data"_s
+            << DrillLine << true << 16000;
+        QTest::newRow("no espeak-ng: Japanese silent")
+            << QStringList { u"--espeak-data"_s, m_emptyDir.path() } << u"install espeak-ng-data"_s
+            << u"私は"_s << false << 16000;
+    }
+
+    void missingPartsDegrade()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, warning);
+        QFETCH(QString, line);
+        QFETCH(bool, audible);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
+        if (arguments.first() == u"--flite-dir") // one line for each of the two voices
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
+        SpeechService service(helperOptions(arguments));
+        const Pcm pcm = service.synthesize(line, EnglishVoice::Male);
+        QCOMPARE(::audible(pcm), audible);
+        if (audible)
+            QTEST(pcm.sampleRate, "sampleRate");
+        // Said once, not again for the next line.
+        service.synthesize(line, EnglishVoice::Female);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSpeechService)
+#include "speech_service_test.moc"
