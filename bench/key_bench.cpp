@@ -2,7 +2,7 @@
 // and 0, the repeat key D and the step key F, on an ordinary drill line, on a 100,000-character
 // line of x's and on a 10 MiB line of x's, beside a bare window's repaint as the baseline.
 // Speech is silent here so that only the window's own work is measured.
-// Run it as: QT_QPA_PLATFORM=offscreen build/ci/bench/key_bench
+// Run it as: QT_QPA_PLATFORM=offscreen build/ci/bench/key_bench [part of a line's name]
 #include "fake_window_services.h"
 #include "main_window.h"
 #include "speech_engine.h"
@@ -127,7 +127,10 @@ int main(int argc, char* argv[])
         qPrintable(QGuiApplication::platformName()));
     std::printf("%-28s %-4s %12s %12s\n", "line", "key", "median us", "max us");
     std::printf("%-28s %-4s %12lld %12lld\n", "bare window repaint", "-", bare.median, bare.max);
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     for (const auto& l : lines) {
+        if (!QString::fromLatin1(l.name).contains(only))
+            continue;
         for (const auto& k : keys) {
             const Figures f = keyOnLine(l.line, k.key, l.repeats);
             std::printf("%-28s %-4s %12lld %12lld\n", l.name, k.name, f.median, f.max);

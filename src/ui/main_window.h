@@ -16,6 +16,7 @@ class MenuCommands;
 class MessageBoxes;
 class ProgramExit;
 class QLabel;
+class QMimeData;
 class Voice;
 
 // Everything outside the program that the window works with.
@@ -58,9 +59,17 @@ public:
     void setRateCaption(const QString& caption) override;
     QString rateCaption() const override;
 
+    // The drill file a drop would open: one local file named *.txt, or none.
+    static QString droppedDrillFile(const QMimeData& data);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A .txt file dropped on the window opens as if chosen in the Open dialog; anything else
+    // is refused, so the pointer shows the refusal while it is dragged.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
@@ -69,9 +78,13 @@ private:
     void layoutControls();
     ReadingRun::Outcome stepFontSize(int step);
     void setCaption(QLabel* label, const QString& caption);
+    // The caption's accessible name: what it is, and its text as it should be heard.
+    void nameForScreenReader(QLabel* label);
+    void openDropped(const QString& path);
 
     Voice& m_voice;
     ProgramExit& m_exit;
+    MessageBoxes& m_messages;
     QWidget* m_client = nullptr;
     QLabel* lblTime = nullptr;
     QLabel* lblCount = nullptr;
