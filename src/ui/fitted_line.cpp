@@ -139,12 +139,15 @@ void FittedLine::markCut()
     row.setPosition(last.position());
     m_tail->endLayout();
     m_shownLength = end;
+    m_tailStart = last.textStart();
     --m_rows;
 }
 
 QString FittedLine::shownText() const
 {
-    return m_cut ? m_text.left(m_shownLength) + CutMark : m_text;
+    if (!m_cut)
+        return m_text;
+    return m_tail ? m_text.left(m_tailStart) + m_tail->text() : QString();
 }
 
 void FittedLine::draw(QPainter& painter, const QPointF& topLeft) const

@@ -57,6 +57,7 @@ private:
     std::unique_ptr<QTextLayout> m_body;
     int m_rows = 0; // rows of the body that are drawn
     std::unique_ptr<QTextLayout> m_tail; // the last row with the cut mark, when cut
+    qsizetype m_tailStart = 0;
     bool m_cut = false;
     qsizetype m_shownLength = 0;
     QSizeF m_size;
