@@ -2,7 +2,7 @@
 // and 0, the repeat key D and the step key F, on an ordinary drill line, on a 100,000-character
 // line of x's and on a 10 MiB line of x's, beside a bare window's repaint as the baseline.
 // Speech is silent here so that only the window's own work is measured.
-// Run it as: QT_QPA_PLATFORM=offscreen build/ci/bench/key_bench [part of a line's name]
+// Run it as: QT_QPA_PLATFORM=offscreen build/ci/bench/key_bench [part of a line's name] [WxH]
 #include "fake_window_services.h"
 #include "main_window.h"
 #include "speech_engine.h"
@@ -22,7 +22,7 @@ struct SilentEngine : SpeechEngine {
     Pcm synthesize(const QString&, EnglishVoice) override { return {}; }
 };
 
-const QSize ScreenSize(1366, 768);
+QSize ScreenSize(1366, 768);
 
 // Handles everything posted, the repaint included, so the pixels are on the backing store.
 void paintPending()
@@ -122,6 +122,11 @@ int main(int argc, char* argv[])
         Qt::Key key;
     } keys[] = { { "1/0", Qt::Key_1 }, { "D", Qt::Key_D }, { "F", Qt::Key_F } };
 
+    if (argc > 2) {
+        const QStringList size = QString::fromLocal8Bit(argv[2]).split(u'x');
+        if (size.size() == 2)
+            ScreenSize = QSize(size[0].toInt(), size[1].toInt());
+    }
     const Figures bare = bareWindow(50);
     std::printf("screen %dx%d, platform %s\n", ScreenSize.width(), ScreenSize.height(),
         qPrintable(QGuiApplication::platformName()));

@@ -30,7 +30,7 @@ FittedLine::FittedLine(
         take(std::move(atChosen));
         return;
     }
-    const double minimum = std::min(chosenSize, MinimumPointSize);
+    const double minimum = std::min(chosenSize, smallestReadableSize(chosen, m_box, device));
     Attempt best = layOut(minimum);
     if (!best.whole) {
         take(std::move(best));
@@ -51,6 +51,16 @@ FittedLine::FittedLine(
         }
     }
     take(std::move(best));
+}
+
+double FittedLine::smallestReadableSize(
+    const QFont& font, const QSizeF& box, const QPaintDevice* device)
+{
+    QFont reference = font;
+    reference.setPointSizeF(MinimumPointSize);
+    // Row height grows in proportion to the size, near enough for a lower bound.
+    const double rowHeight = std::max(1.0, QFontMetricsF(reference, device).height());
+    return std::max(MinimumPointSize, MinimumPointSize * box.height() / MostRows / rowHeight);
 }
 
 FittedLine::~FittedLine() = default;

@@ -21,6 +21,10 @@ public:
     // 12 pt is 16 pixels at 96 dpi: the smallest size at which kanji keep all their strokes
     // and body text stays readable from the seat in front of the screen.
     static constexpr double MinimumPointSize = 12.0;
+    // A box of this many rows already holds a page, far more than one line to read aloud; on
+    // a big screen the smallest size is the one that fills the box with them, which also
+    // bounds what one frame must draw to a few thousand characters on any screen.
+    static constexpr int MostRows = 24;
     static inline const QString CutMark = QStringLiteral("…");
 
     // The device gives the font metrics (the widget that draws it, or none for the screen's).
@@ -29,6 +33,10 @@ public:
     ~FittedLine();
     FittedLine(FittedLine&&) noexcept;
     FittedLine& operator=(FittedLine&&) noexcept;
+
+    // The smallest size a line is drawn at in the box, unless the chosen size is smaller.
+    static double smallestReadableSize(
+        const QFont& font, const QSizeF& box, const QPaintDevice* device = nullptr);
 
     // The font the line is drawn in: the chosen one, or a smaller size of it.
     const QFont& font() const { return m_font; }

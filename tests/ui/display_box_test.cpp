@@ -37,6 +37,8 @@ private slots:
         QTest::newRow("empty") << QString() << 99.75 << LaptopBox << true;
         QTest::newRow("100,000 x's") << QString(100'000, u'x') << 99.75 << LaptopBox << false;
         QTest::newRow("10 MiB of x's") << QString(10 << 20, u'x') << 99.75 << LaptopBox << false;
+        QTest::newRow("10 MiB of x's, 4K screen")
+            << QString(10 << 20, u'x') << 99.75 << QSizeF(3756, 1634) << false;
         QTest::newRow("100,000 words")
             << u"word "_s.repeated(20'000) << 99.75 << LaptopBox << false;
         QTest::newRow("long line, tiny size")
@@ -64,7 +66,12 @@ private slots:
                 QVERIFY(larger.font().pointSizeF() < size + 1);
             }
         } else {
-            QCOMPARE(size, std::min(chosen, FittedLine::MinimumPointSize));
+            QCOMPARE(size,
+                std::min(chosen, FittedLine::smallestReadableSize(proportionalFont(chosen), box)));
+            QVERIFY(size >= std::min(chosen, FittedLine::MinimumPointSize));
+            // Unless the learner chose a smaller size, a page of rows at most.
+            const double rows = line.size().height() / QFontMetricsF(line.font()).height();
+            QVERIFY(size == chosen || rows < FittedLine::MostRows + 1);
             QCOMPARE(line.shownLength() > 0, box.height() > 0);
             QVERIFY(line.shownLength() < text.size());
             QCOMPARE(line.shownText().endsWith(FittedLine::CutMark), line.shownLength() > 0);
