@@ -51,6 +51,16 @@ QFont scaled(QFont font, double scale)
     return font;
 }
 
+// The drill file a drop would open: one local file named *.txt, or none.
+QString droppedDrillFile(const QMimeData& data)
+{
+    const QList<QUrl> urls = data.urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return QString();
+    const QString path = urls.first().toLocalFile();
+    return QFileInfo(path).suffix().compare(u"txt", Qt::CaseInsensitive) == 0 ? path : QString();
+}
+
 QLabel* newLabel(QWidget* parent, const char* name, const QFont& font, const QColor& color)
 {
     auto* label = new QLabel(parent);
@@ -308,15 +318,6 @@ void MainWindow::setRateCaption(const QString& caption)
 QString MainWindow::rateCaption() const
 {
     return lblSeiseki->text();
-}
-
-QString MainWindow::droppedDrillFile(const QMimeData& data)
-{
-    const QList<QUrl> urls = data.urls();
-    if (urls.size() != 1 || !urls.first().isLocalFile())
-        return QString();
-    const QString path = urls.first().toLocalFile();
-    return QFileInfo(path).suffix().compare(u"txt", Qt::CaseInsensitive) == 0 ? path : QString();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)

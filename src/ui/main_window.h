@@ -16,7 +16,6 @@ class MenuCommands;
 class MessageBoxes;
 class ProgramExit;
 class QLabel;
-class QMimeData;
 class Voice;
 
 // Everything outside the program that the window works with.
@@ -58,9 +57,6 @@ public:
     void setTimeCaption(const QString& caption) override;
     void setRateCaption(const QString& caption) override;
     QString rateCaption() const override;
-
-    // The drill file a drop would open: one local file named *.txt, or none.
-    static QString droppedDrillFile(const QMimeData& data);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
