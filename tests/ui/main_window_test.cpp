@@ -266,6 +266,7 @@ private slots:
         QTRY_COMPARE(client->height(), f.window.height() - f.window.menuBar()->height());
         const QRectF area = client->rect();
         QCOMPARE(display->fitted().shownText(), sentence);
+        QCOMPARE(f.caption("lblFontSize"), u"FontSize 100"_s); // however small the line is drawn
         QVERIFY(display->fitted().size().width() <= display->width() - 8);
         QVERIFY(display->fitted().size().height() <= display->height() - 8);
 
