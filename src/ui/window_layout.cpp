@@ -78,6 +78,13 @@ PlacedCaption place(QPoint topLeft, const CaptionMetrics& caption, double scale)
 
 bool fits(const ScreenLayout& layout, const QSize& client)
 {
+    const std::array<PlacedCaption, 4> captions
+        = { layout.lblCount, layout.lblTime, layout.lblSeiseki, layout.lblFontSize };
+    const QRect window(QPoint(0, 0), client);
+    for (const PlacedCaption& caption : captions) {
+        if (!window.contains(caption.box))
+            return false;
+    }
     const std::array<QRectF, 4> inks = { layout.lblCount.ink, layout.lblTime.ink,
         layout.lblSeiseki.ink, layout.lblFontSize.ink };
     const QRectF area(QPointF(0, 0), QSizeF(client));

@@ -75,7 +75,9 @@ struct ScreenLayout {
 inline constexpr double SmallestCaptionScale = 0.1;
 
 // Places the controls by the proportional layout and shrinks the captions, all by the same
-// factor, until no caption's ink touches another's or the display box, and all of it lies
-// inside the client area. A client area too small for even the smallest factor keeps it.
+// factor, until no caption's ink touches another's or the display box, and every caption's
+// box lies inside the client area. The boxes themselves may overlap where only the space
+// around the text does (the time's and the rate's, as the proportions place them). A client
+// area too small for even the smallest factor keeps that factor.
 ScreenLayout layoutScreen(
     const QSize& client, double dpiX, double dpiY, const CaptionsMetrics& captions);

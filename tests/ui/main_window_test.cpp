@@ -287,6 +287,8 @@ private slots:
             QRectF ink;
         } captions[]
             = { { "count", count }, { "time", time }, { "rate", rate }, { "font size", fontSize } };
+        for (const char* label : { "lblCount", "lblTime", "lblSeiseki", "lblFontSize" })
+            QVERIFY2(client->rect().contains(f.find(label)->geometry()), label);
         for (const auto& a : captions) {
             QVERIFY2(!a.ink.isEmpty() && area.contains(a.ink), a.name);
             QVERIFY2(a.ink.top() >= shown.bottom(), a.name);

@@ -88,7 +88,7 @@ private slots:
             const QRectF at = share(a.caption.box, client);
             QVERIFY2(
                 qAbs(at.left() - a.at.left()) < 0.02 && qAbs(at.top() - a.at.top()) < 0.02, a.name);
-            QVERIFY2(area.contains(a.caption.ink), a.name);
+            QVERIFY2(area.contains(a.caption.ink) && area.contains(a.caption.box), a.name);
             QVERIFY2(!a.caption.ink.intersects(display), a.name);
             for (const auto& b : captions) {
                 if (&a != &b)
