@@ -78,7 +78,8 @@ FittedLine::Attempt FittedLine::layOut(double pointSize) const
     const double narrowCharacter = std::max(1.0, metrics.averageCharWidth() / 2);
     const double guess = (std::floor(m_box.height() / rowHeight) + 1)
         * (std::floor(m_box.width() / narrowCharacter) + 1);
-    qsizetype length = std::min(m_text.size(), qsizetype(std::min(guess, 1e9)) + 64);
+    const qsizetype most = std::min(m_text.size(), MostCharactersLaidOut);
+    qsizetype length = std::min(most, qsizetype(std::min(guess, 1e9)) + 64);
 
     QTextOption wrapping;
     wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -103,8 +104,8 @@ FittedLine::Attempt FittedLine::layOut(double pointSize) const
             ++attempt.rows;
         }
         attempt.layout->endLayout();
-        if (attempt.end >= length && length < m_text.size()) {
-            length = std::min(m_text.size(), length * 4);
+        if (attempt.end >= length && length < most) {
+            length = std::min(most, length * 4);
             continue;
         }
         attempt.whole = attempt.end >= m_text.size() && widest <= m_box.width();

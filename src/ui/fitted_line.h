@@ -25,6 +25,9 @@ public:
     // a big screen the smallest size is the one that fills the box with them, which also
     // bounds what one frame must draw to a few thousand characters on any screen.
     static constexpr int MostRows = 24;
+    // Far more characters than any box can show at a readable size; a line of characters that
+    // take no room (zero-width spaces) is cut here instead of being laid out whole.
+    static constexpr qsizetype MostCharactersLaidOut = 1 << 16;
     static inline const QString CutMark = QStringLiteral("…");
 
     // The device gives the font metrics (the widget that draws it, or none for the screen's).

@@ -43,6 +43,9 @@ private slots:
             << u"word "_s.repeated(20'000) << 99.75 << LaptopBox << false;
         QTest::newRow("long line, tiny size")
             << QString(100'000, u'x') << 8.0 << LaptopBox << false;
+        QTest::newRow("1 MiB of zero-width spaces")
+            << QString(1 << 20, QChar(0x200B)) << 99.75 << LaptopBox << false;
+        QTest::newRow("sentence at 5000 pt") << Sentence << 5000.0 << LaptopBox << true;
         QTest::newRow("no room at all") << Sentence << 99.75 << QSizeF(500, 0) << false;
     }
 
@@ -79,7 +82,10 @@ private slots:
                 text.left(line.shownLength()));
             QVERIFY(!text.left(line.shownLength()).endsWith(u' '));
         }
-        // Only what can be seen is laid out, a few times over at most.
+        // Only what can be seen is laid out, a few times over at most, and never the whole of
+        // a huge line.
+        QVERIFY(line.laidOutLength() < 1'000'000);
+        // What is laid out is a few times what is shown at most.
         QVERIFY2(line.laidOutLength() <= 20 * line.shownLength() + 2000,
             qPrintable(u"%1 characters laid out to show %2"_s.arg(line.laidOutLength())
                            .arg(line.shownLength())));
