@@ -1,25 +1,82 @@
 #include "display_box.h"
 
-#include <QKeyEvent>
+#include "display_box_accessible.h"
+
+#include <QAccessible>
+#include <QPainter>
+
+namespace {
+// Keeps the text off the box's edges, as a text box's margin would.
+constexpr double Margin = 4;
+} // namespace
 
 DisplayBox::DisplayBox(QWidget* parent)
-    : QPlainTextEdit(parent)
+    : QWidget(parent)
 {
-    setReadOnly(true);
-    setUndoRedoEnabled(false);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QAccessible::installFactory(DisplayBoxAccessible::create);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
     // A Japanese input method in kana mode would otherwise take the home-row keys.
     setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
-void DisplayBox::keyPressEvent(QKeyEvent* event)
+void DisplayBox::setText(const QString& text)
 {
-    if (event->key() == Qt::Key_Space) {
-        event->ignore();
+    // The same line shown again (a repeat) keeps its fit; comparing the data is enough, as
+    // the drill hands over the stored line itself.
+    if (text.constData() == m_text.constData() && text.size() == m_text.size())
         return;
+    m_text = text;
+    refit();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, fitted().shownText());
+        QAccessible::updateAccessibility(&changed);
     }
-    QPlainTextEdit::keyPressEvent(event);
+}
+
+const FittedLine& DisplayBox::fitted() const
+{
+    // The size is compared here, not only on resize events: a hidden box gets those late.
+    const QSizeF area = textArea().size();
+    if (!m_fitted || m_fittedArea != area) {
+        m_fitted.emplace(m_text, font(), area, this);
+        m_fittedArea = area;
+        ++m_fitsMade;
+    }
+    return *m_fitted;
+}
+
+QRectF DisplayBox::textArea() const
+{
+    return QRectF(rect()).adjusted(Margin, Margin, -Margin, -Margin);
+}
+
+void DisplayBox::refit()
+{
+    m_fitted.reset();
+    update();
+}
+
+void DisplayBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    painter.setPen(palette().color(QPalette::Text));
+    const QRectF area = textArea();
+    painter.setClipRect(area);
+    fitted().draw(painter, area.topLeft());
+}
+
+void DisplayBox::resizeEvent(QResizeEvent*)
+{
+    update();
+}
+
+void DisplayBox::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        refit();
+    else if (event->type() == QEvent::PaletteChange)
+        update();
+    QWidget::changeEvent(event);
 }

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "caption_words.h"
 #include "display_box.h"
 #include "key_commands.h"
 #include "menu_commands.h"
@@ -10,20 +11,55 @@
 #include "window_layout.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 
 #include <climits>
 #include <cmath>
+#include <exception>
 
 namespace {
 
 const QColor Navy(0, 0, 128);
 const QColor LightYellow(255, 255, 192);
 const QColor Yellow(255, 255, 0);
+
+// The captions' design sizes, used as they are wherever they fit.
+constexpr double CaptionPointSize = 50.25;
+constexpr double FontSizePointSize = 20.25;
+
+// The widest captions a drill gives, so that the captions keep one size through a run.
+const QString WidestCount = QStringLiteral("count 3001");
+const QString WidestTime = QStringLiteral("99' 59\"");
+const QString WidestRate = QStringLiteral("9999 words/min");
+const QString WidestFontSize = QStringLiteral("FontSize 100");
+
+QString named(const QString& what, const QString& value)
+{
+    return value.isEmpty() ? what : what + QStringLiteral(": ") + value;
+}
+
+QFont scaled(QFont font, double scale)
+{
+    font.setPointSizeF(font.pointSizeF() * scale);
+    return font;
+}
+
+// The drill file a drop would open: one local file named *.txt, or none.
+QString droppedDrillFile(const QMimeData& data)
+{
+    const QList<QUrl> urls = data.urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return QString();
+    const QString path = urls.first().toLocalFile();
+    return QFileInfo(path).suffix().compare(u"txt", Qt::CaseInsensitive) == 0 ? path : QString();
+}
 
 QLabel* newLabel(QWidget* parent, const char* name, const QFont& font, const QColor& color)
 {
@@ -52,6 +88,7 @@ MainWindow::MainWindow(const WindowServices& services, QWidget* parent)
     : QMainWindow(parent)
     , m_voice(services.voice)
     , m_exit(services.exit)
+    , m_messages(services.messages)
     , m_run(*this, services.voice, services.clock, services.files, services.fileChooser,
           services.messages)
 {
@@ -63,6 +100,7 @@ MainWindow::MainWindow(const WindowServices& services, QWidget* parent)
     setWindowIcon(icon);
     setFont(proportionalFont(9.75));
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAcceptDrops(true);
 
     createControls();
     m_keys = new KeyCommands(*this, services.exit);
@@ -100,6 +138,21 @@ void MainWindow::createControls()
 
     lblFontSize = newLabel(m_client, "lblFontSize", proportionalFont(20.25), Qt::white);
     txtHyoji->setFocus();
+
+    txtHyoji->setAccessibleName(QStringLiteral("Drill line"));
+    txtHyoji->setAccessibleDescription(
+        QStringLiteral("The line to read aloud. F, J or Space: next line. D or K: say it again. "
+                       "S or L: back one line. R or U: start over. Esc: quit."));
+    lblCount->setAccessibleDescription(
+        QStringLiteral("How many lines of the drill are left to read."));
+    lblTime->setAccessibleDescription(
+        QStringLiteral("How long the finished run took, from the first line to the end."));
+    lblSeiseki->setAccessibleDescription(
+        QStringLiteral("Lines read per minute in the finished run."));
+    lblFontSize->setAccessibleDescription(
+        QStringLiteral("The display font size, made larger with 1 and smaller with 0."));
+    for (QLabel* label : { lblCount, lblTime, lblSeiseki, lblFontSize })
+        nameForScreenReader(label);
 }
 
 void MainWindow::load()
@@ -148,20 +201,30 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::layoutControls()
 {
-    const double dpiX = m_client->logicalDpiX();
-    const double dpiY = m_client->logicalDpiY();
-    const WindowLayout layout = layoutWindow(
-        pixelsToTwips(m_client->width(), dpiX), pixelsToTwips(m_client->height(), dpiY));
-    // The labels keep their place but grow to fit their caption, so none is ever cut off.
-    const auto place = [&](QLabel* label, const TwipBox& box) {
-        const QRect rect = twipsToPixels(box, dpiX, dpiY);
-        label->setGeometry(QRect(rect.topLeft(), rect.size().expandedTo(label->sizeHint())));
+    const QFont caption = proportionalFont(CaptionPointSize);
+    const QFont time = fixedPitchFont(CaptionPointSize);
+    const QFont fontSize = proportionalFont(FontSizePointSize);
+    const CaptionsMetrics metrics {
+        captionMetrics(caption, lblCount->text(), WidestCount, m_client),
+        captionMetrics(time, lblTime->text(), WidestTime, m_client),
+        captionMetrics(caption, lblSeiseki->text(), WidestRate, m_client),
+        captionMetrics(fontSize, lblFontSize->text(), WidestFontSize, m_client),
     };
-    place(lblCount, layout.lblCount);
-    place(lblTime, layout.lblTime);
-    place(lblSeiseki, layout.lblSeiseki);
-    txtHyoji->setGeometry(twipsToPixels(layout.txtHyoji, dpiX, dpiY));
-    place(lblFontSize, layout.lblFontSize);
+    const ScreenLayout layout
+        = layoutScreen(m_client->size(), m_client->logicalDpiX(), m_client->logicalDpiY(), metrics);
+    // Each caption keeps its place and the size of its text, smaller where the design sizes
+    // would not fit the screen.
+    const auto place = [&](QLabel* label, const PlacedCaption& placed, const QFont& design) {
+        const QFont font = scaled(design, layout.captionScale);
+        if (label->font() != font)
+            label->setFont(font);
+        label->setGeometry(placed.box);
+    };
+    place(lblCount, layout.lblCount, caption);
+    place(lblTime, layout.lblTime, time);
+    place(lblSeiseki, layout.lblSeiseki, caption);
+    txtHyoji->setGeometry(layout.txtHyoji);
+    place(lblFontSize, layout.lblFontSize, fontSize);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -196,22 +259,33 @@ ReadingRun::Outcome MainWindow::stepFontSize(int step)
 void MainWindow::setCaption(QLabel* label, const QString& caption)
 {
     label->setText(caption);
+    nameForScreenReader(label);
     layoutControls();
     paintNow(label);
 }
 
+void MainWindow::nameForScreenReader(QLabel* label)
+{
+    const QString text = label->text();
+    if (label == lblCount)
+        label->setAccessibleName(named(QStringLiteral("Lines left"), text));
+    else if (label == lblTime)
+        label->setAccessibleName(named(QStringLiteral("Time taken"), timeInWords(text)));
+    else if (label == lblSeiseki)
+        label->setAccessibleName(named(QStringLiteral("Reading rate"), rateInWords(text)));
+    else if (label == lblFontSize)
+        label->setAccessibleName(named(QStringLiteral("Display font size"), text));
+}
+
 void MainWindow::setDisplayText(const QString& text)
 {
-    // Far more than the box can show at any font size; laying out a line of megabytes would
-    // stall every key press on it for seconds.
-    constexpr qsizetype MaxShownCharacters = 100'000;
-    txtHyoji->setPlainText(text.left(MaxShownCharacters));
+    txtHyoji->setText(text);
     paintNow(txtHyoji);
 }
 
 QString MainWindow::displayText() const
 {
-    return txtHyoji->toPlainText();
+    return txtHyoji->text();
 }
 
 void MainWindow::setCountCaption(const QString& caption)
@@ -244,4 +318,45 @@ void MainWindow::setRateCaption(const QString& caption)
 QString MainWindow::rateCaption() const
 {
     return lblSeiseki->text();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (droppedDrillFile(*event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (droppedDrillFile(*event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedDrillFile(*event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Opened once the drop is over, so that the program the file came from is not held up
+    // by the loading or by a message box about it.
+    QTimer::singleShot(0, this, [this, path] { openDropped(path); });
+}
+
+void MainWindow::openDropped(const QString& path)
+{
+    const QString title = QStringLiteral("Open Text File");
+    try {
+        m_run.openFile(path);
+    } catch (const std::exception& failure) {
+        m_messages.reportError(title, QString::fromLocal8Bit(failure.what()));
+    } catch (...) {
+        m_messages.reportError(title, QStringLiteral("The command failed unexpectedly."));
+    }
 }

@@ -61,6 +61,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A .txt file dropped on the window opens as if chosen in the Open dialog; anything else
+    // is refused, so the pointer shows the refusal while it is dragged.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
@@ -69,9 +74,13 @@ private:
     void layoutControls();
     ReadingRun::Outcome stepFontSize(int step);
     void setCaption(QLabel* label, const QString& caption);
+    // The caption's accessible name: what it is, and its text as it should be heard.
+    void nameForScreenReader(QLabel* label);
+    void openDropped(const QString& path);
 
     Voice& m_voice;
     ProgramExit& m_exit;
+    MessageBoxes& m_messages;
     QWidget* m_client = nullptr;
     QLabel* lblTime = nullptr;
     QLabel* lblCount = nullptr;

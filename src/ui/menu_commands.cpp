@@ -13,7 +13,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
+#include <QWidget>
 
 #include <exception>
 
@@ -27,9 +27,8 @@ QAction* named(QAction* action, const char* name)
 
 } // namespace
 
-MenuCommands::MenuCommands(QMainWindow& window, QPlainTextEdit& display, ReadingRun& run,
-    Voice& voice, FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages,
-    ProgramExit& exit)
+MenuCommands::MenuCommands(QMainWindow& window, QWidget& display, ReadingRun& run, Voice& voice,
+    FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit)
     : QObject(&window)
     , m_display(display)
     , m_run(run)

@@ -7,8 +7,8 @@ class FontChooser;
 class MessageBoxes;
 class ProgramExit;
 class QMainWindow;
-class QPlainTextEdit;
 class QString;
+class QWidget;
 class ReadingRun;
 class Voice;
 
@@ -17,7 +17,7 @@ class Voice;
 class MenuCommands : public QObject {
     Q_OBJECT
 public:
-    MenuCommands(QMainWindow& window, QPlainTextEdit& display, ReadingRun& run, Voice& voice,
+    MenuCommands(QMainWindow& window, QWidget& display, ReadingRun& run, Voice& voice,
         FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit);
 
     // The version box's text for the given major version.
@@ -32,7 +32,7 @@ private:
     // keeps running.
     template <typename Command> void reportingFailures(const QString& title, Command command);
 
-    QPlainTextEdit& m_display;
+    QWidget& m_display;
     ReadingRun& m_run;
     Voice& m_voice;
     FontChooser& m_fonts;

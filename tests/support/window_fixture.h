@@ -1,13 +1,7 @@
 #pragma once
 
-#include "clock.h"
-#include "drill_file_reader.h"
-#include "editor_launcher.h"
-#include "file_chooser.h"
-#include "font_chooser.h"
+#include "fake_window_services.h"
 #include "main_window.h"
-#include "message_boxes.h"
-#include "program_exit.h"
 #include "recording_speech.h"
 #include "voice.h"
 
@@ -15,44 +9,15 @@
 #include <QLabel>
 #include <QTest>
 
-#include <functional>
-#include <optional>
-
-// What the desktop provides: dialogs, message boxes and a text editor.
-struct Desktop : FileChooser, FontChooser, EditorLauncher, MessageBoxes { };
+#include <memory>
+#include <vector>
 
 // The real window with every outside effect recorded, or answered as the test sets it.
-struct WindowFixture : ProgramExit, Clock, DrillFileReader, AudioOutput, Desktop {
-    void exitNow() override { ++exits; }
-    QTime timeOfDay() const override { return now; }
-    DrillFileContents read(const QString& path, int) override { return onRead(path); }
-    void play(const Pcm&) override { }
-    void stop() override { speech += QStringLiteral("stop"); }
-    void setVolume(double gain) override { volume = gain; }
-    void waitUntilPlayed() override { onWait(); }
-    QString chooseFileToOpen(const QString&) override { return file; }
-    std::optional<QFont> chooseFont() override { return font; }
-    std::optional<QColor> chooseColor() override { return color; }
-    bool startEditor() override { return editorInstalled; }
-    void reportError(const QString& t, const QString& m) override { errors += t + u':' + m; }
-    void showInformation(const QString& t, const QString& m) override { shown += t + u':' + m; }
-
-    int exits = 0;
-    double volume = -1;
-    bool editorInstalled = true;
-    QTime now { 9, 0, 0 };
-    QString file = QStringLiteral("drill.txt");
-    QStringList lines, speech, errors, shown;
-    std::optional<QFont> font;
-    std::optional<QColor> color;
-    std::function<void()> onWait = [] {};
-    // Every file holds `lines` unless a test says otherwise.
-    std::function<DrillFileContents(const QString&)> onRead = [this](const QString&) {
-        return DrillFileContents { lines, {} };
-    };
+struct WindowFixture : FakeWindowServices {
     RecordingEngine engine { speech };
     Voice voice { engine, *this };
-    MainWindow window { WindowServices { voice, *this, *this, *this, *this, *this, *this, *this } };
+    MainWindow window { services(voice) };
+    std::vector<std::unique_ptr<QObject>> standIns;
 
     WindowFixture()
     {
@@ -60,26 +25,20 @@ struct WindowFixture : ProgramExit, Clock, DrillFileReader, AudioOutput, Desktop
         QVERIFY(QTest::qWaitForWindowActive(&window));
     }
 
-    // A control that is missing fails the test that asked for it, not the whole test run:
-    // the helpers below then do nothing.
+    // A control missing by that name fails the test that asked, which then goes on with a
+    // stand-in, instead of crashing every test after it.
     template <typename Object = QWidget> Object* find(const char* name)
     {
-        auto* found = window.findChild<Object*>(QLatin1String(name));
-        if (!found)
-            QTest::qFail(qPrintable(QStringLiteral("no control named ") + QLatin1String(name)),
-                __FILE__, __LINE__);
-        return found;
+        if (auto* found = window.findChild<Object*>(QLatin1String(name)))
+            return found;
+        QTest::qFail(qPrintable(QStringLiteral("no control named ") + QLatin1String(name)),
+            __FILE__, __LINE__);
+        auto* standIn = new Object;
+        standIns.emplace_back(standIn);
+        return standIn;
     }
-    QString caption(const char* label)
-    {
-        const QLabel* found = find<QLabel>(label);
-        return found ? found->text() : QString();
-    }
-    void trigger(const char* menuItem)
-    {
-        if (QAction* action = find<QAction>(menuItem))
-            action->trigger();
-    }
+    QString caption(const char* label) { return find<QLabel>(label)->text(); }
+    void trigger(const char* menuItem) { find<QAction>(menuItem)->trigger(); }
     void openDrill(const QStringList& drill) { lines = drill, trigger("mnuFileOpen"); }
 
     // What the learner sees: the display, the count ("-" when hidden), the font size, the rate.

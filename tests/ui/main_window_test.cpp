@@ -1,13 +1,20 @@
+#include "display_box.h"
+#include "main_window.h"
 #include "window_fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QDrag>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
+#include <QMimeData>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTest>
+
+#include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -22,6 +29,30 @@ QString describe(const QList<QAction*>& actions)
             + (a->isSeparator() ? u"-"_s : a->text())
             + (a->menu() ? u'[' + describe(a->menu()->actions()) + u']' : QString());
     return items.join(u',');
+}
+
+// Where the caption's text is drawn in the client area, as the label draws it: the ink of its
+// text, centred on the label's height.
+QRectF inkOf(const QLabel* label)
+{
+    const QFontMetricsF metrics(label->font(), label);
+    const QRectF box = label->geometry();
+    const double top = box.top() + (box.height() - metrics.height()) / 2 + metrics.ascent();
+    return metrics.tightBoundingRect(label->text()).translated(box.left(), top);
+}
+
+QString overlapMessage(const char* a, const QRectF& ra, const char* b, const QRectF& rb)
+{
+    QString text;
+    QDebug(&text) << a << ra << "overlaps" << b << rb;
+    return text;
+}
+
+QMimeData* urlsDropped(const QList<QUrl>& urls)
+{
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    return data;
 }
 
 } // namespace
@@ -74,16 +105,17 @@ private slots:
         QTEST(f.seen(), "seen");
     }
 
-    // A long line never scrolls away; a held key repeats, cutting off the line before; size
-    // steps round halves to even and refuse zero; every way out ends the program at once.
+    // A long line is shown whole, Space included; a held key repeats, cutting off the line
+    // before; size steps round halves to even and refuse zero; every way out ends the program
+    // at once.
     void keysBeyondTheTable()
     {
         WindowFixture f;
-        auto* display = f.find<QPlainTextEdit>("txtHyoji");
+        auto* display = f.find<DisplayBox>("txtHyoji");
         const QString longLine(300, u'あ');
         f.openDrill({ longLine, u"two"_s });
         f.press(u" ");
-        QCOMPARE(display->verticalScrollBar()->value(), 0);
+        QCOMPARE(display->fitted().shownText(), longLine);
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, u"j"_s, true);
         QApplication::sendEvent(QApplication::focusWidget(), &repeat);
         QCOMPARE(f.speech.mid(f.speech.size() - 3),
@@ -114,15 +146,6 @@ private slots:
         f.openDrill({ u"one"_s });
         f.press(u"FFF");
         QCOMPARE(upToDate, 2);
-    }
-
-    // A control looked up by a name the window does not have fails this test alone.
-    void aMissingControlFailsOnlyItsTest()
-    {
-        WindowFixture f;
-        QEXPECT_FAIL("", "the window has no menu item of that name", Continue);
-        f.trigger("mnuNoSuchItem");
-        QCOMPARE(f.exits, 0);
     }
 
     // The whole menu tree. Open loads the chosen file, and a cancel keeps the drill. The chosen
@@ -162,6 +185,172 @@ private slots:
         f.trigger("mnuFileText");
         QVERIFY(f.errors.size() == 1 && f.errors.first().contains(u"No text editor"_s));
         QCOMPARE(f.exits, 0);
+    }
+
+    // Every caption on every screen and scale: inside the window, none over another or over the
+    // display box, in the order a learner knows, and the display box in its proportions with
+    // the line on display whole. Where the design sizes fit, they are kept.
+    void everyPartFitsEveryScreen_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<double>("scale");
+        for (const QSize screen :
+            { QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080), QSize(3840, 2160) }) {
+            for (const double scale : { 1.0, 1.5, 2.0 }) {
+                QTest::addRow("%dx%d at %d %%", screen.width(), screen.height(), int(scale * 100))
+                    << screen << scale;
+            }
+        }
+    }
+
+    void everyPartFitsEveryScreen()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(double, scale);
+        WindowFixture f;
+        // Under desktop scaling the window has the screen's size divided by the scale.
+        f.window.resize((QSizeF(screen) / scale).toSize());
+        const QString sentence = u"Reading aloud every day helps you remember new words quickly."_s;
+        f.openDrill({ sentence, u"二"_s });
+        f.press(u"F");
+        auto* display = f.find<DisplayBox>("txtHyoji");
+        QWidget* client = display->parentWidget();
+        QTRY_COMPARE(client->height(), f.window.height() - f.window.menuBar()->height());
+        const QRectF area = client->rect();
+        QCOMPARE(display->fitted().shownText(), sentence);
+        QCOMPARE(f.caption("lblFontSize"), u"FontSize 100"_s); // however small the line is drawn
+        QVERIFY(display->fitted().size().width() <= display->width() - 8);
+        QVERIFY(display->fitted().size().height() <= display->height() - 8);
+
+        const QRectF shown = display->geometry();
+        QVERIFY(area.contains(shown));
+        QVERIFY(qAbs(shown.width() / area.width() - 0.98) < 0.01);
+        QVERIFY(qAbs(shown.height() / area.height() - 0.76) < 0.01);
+        QVERIFY(shown.top() / area.height() < 0.03 && shown.left() / area.width() < 0.02);
+
+        // Running: the count and the font size; finished: the time, the rate and the font size.
+        const QRectF count = inkOf(f.find<QLabel>("lblCount"));
+        f.press(u"FF");
+        const QRectF time = inkOf(f.find<QLabel>("lblTime"));
+        const QRectF rate = inkOf(f.find<QLabel>("lblSeiseki"));
+        const QRectF fontSize = inkOf(f.find<QLabel>("lblFontSize"));
+        const struct {
+            const char* name;
+            QRectF ink;
+        } captions[]
+            = { { "count", count }, { "time", time }, { "rate", rate }, { "font size", fontSize } };
+        for (const char* label : { "lblCount", "lblTime", "lblSeiseki", "lblFontSize" })
+            QVERIFY2(client->rect().contains(f.find(label)->geometry()), label);
+        for (const auto& a : captions) {
+            QVERIFY2(!a.ink.isEmpty() && area.contains(a.ink), a.name);
+            QVERIFY2(a.ink.top() >= shown.bottom(), a.name);
+            for (const auto& b : captions) {
+                if (&a != &b) {
+                    QVERIFY2(!a.ink.intersects(b.ink),
+                        qPrintable(overlapMessage(a.name, a.ink, b.name, b.ink)));
+                }
+            }
+        }
+        QVERIFY(count.right() < time.left() && count.bottom() < fontSize.top());
+        QVERIFY(time.bottom() < rate.top() && fontSize.right() < rate.left());
+        QVERIFY(qAbs(time.left() - rate.left()) < time.height() / 4);
+
+        const double captionSize = f.find<QLabel>("lblTime")->font().pointSizeF();
+        if (screen.height() / scale >= 1080)
+            QCOMPARE(captionSize, 50.25);
+        QVERIFY(captionSize > 10);
+    }
+
+    // A .txt file dropped anywhere on the window opens as if chosen in the Open dialog;
+    // anything else is refused while it is dragged, and never opened.
+    void dropsOpenDrillFiles_data()
+    {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<bool>("opens");
+        const QUrl drill = QUrl::fromLocalFile(u"/home/learner/drill.txt"_s);
+        QTest::newRow(".txt") << QList<QUrl> { drill } << true;
+        QTest::newRow(".TXT") << QList<QUrl> { QUrl::fromLocalFile(u"/tmp/DRILL.TXT"_s) } << true;
+        QTest::newRow("picture") << QList<QUrl> { QUrl::fromLocalFile(u"/tmp/a.png"_s) } << false;
+        QTest::newRow("no suffix") << QList<QUrl> { QUrl::fromLocalFile(u"/tmp/txt"_s) } << false;
+        QTest::newRow("web page") << QList<QUrl> { QUrl(u"https://example.org/a.txt"_s) } << false;
+        QTest::newRow("two files") << QList<QUrl> { drill, drill } << false;
+        QTest::newRow("plain text, no file") << QList<QUrl> {} << false;
+    }
+
+    void dropsOpenDrillFiles()
+    {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(bool, opens);
+        WindowFixture f;
+        f.lines = QStringList { u"一"_s, u"二"_s, u"三"_s };
+        QWindow* window = f.window.windowHandle();
+        const QPoint over = f.find("txtHyoji")->mapTo(&f.window, QPoint(20, 20));
+        std::unique_ptr<QMimeData> data(urlsDropped(urls));
+        if (urls.isEmpty())
+            data->setText(u"a line of text"_s);
+
+        QDragEnterEvent enter(over, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        QCOMPARE(enter.isAccepted(), opens);
+        QDragMoveEvent move(over, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &move);
+        QCOMPARE(move.isAccepted(), opens);
+        QDropEvent drop(over, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &drop);
+        if (opens) {
+            QTRY_COMPARE(f.readPaths, QStringList { urls.first().toLocalFile() });
+            QCOMPARE(f.seen(), u"|count 3|FontSize 100|"_s);
+        } else {
+            QTest::qWait(50); // an open would be queued; let it run if it was
+            QCOMPARE(f.readPaths, QStringList {});
+            QCOMPARE(f.seen(), u"SelectYourFile!||FontSize 100|"_s);
+        }
+        QCOMPARE(f.errors, QStringList {});
+    }
+
+    // A screen reader hears what each part is, what it says, and what it is for; the hidden
+    // count is not offered, and the time is said in words.
+    void aScreenReaderKnowsEachPart()
+    {
+        WindowFixture f;
+        const auto heard = [&](const char* name, QAccessible::Text kind) {
+            QAccessibleInterface* part = QAccessible::queryAccessibleInterface(f.find(name));
+            return part ? part->text(kind) : u"(nothing)"_s;
+        };
+        const auto offered = [&](const char* name) {
+            QAccessibleInterface* part = QAccessible::queryAccessibleInterface(f.find(name));
+            return part && !part->state().invisible;
+        };
+        for (const char* name : { "txtHyoji", "lblCount", "lblTime", "lblSeiseki", "lblFontSize" })
+            QVERIFY2(heard(name, QAccessible::Description).size() > 20, name);
+        QCOMPARE(heard("txtHyoji", QAccessible::Name), u"Drill line"_s);
+        QCOMPARE(heard("txtHyoji", QAccessible::Value), u"SelectYourFile!"_s);
+        QCOMPARE(heard("lblFontSize", QAccessible::Name), u"Display font size: FontSize 100"_s);
+
+        f.openDrill({ u"one"_s, u"two"_s });
+        f.press(u"F");
+        QCOMPARE(heard("txtHyoji", QAccessible::Value), u"one"_s);
+        QCOMPARE(heard("lblCount", QAccessible::Name), u"Lines left: count 2"_s);
+        QVERIFY(offered("lblCount"));
+        QCOMPARE(heard("lblTime", QAccessible::Name), u"Time taken"_s);
+
+        f.press(u"FJD"); // the second line, the end two seconds after the first, the notice
+        QVERIFY(!offered("lblCount"));
+        QCOMPARE(f.caption("lblTime"), u"0' 2\""_s);
+        QCOMPARE(heard("lblTime", QAccessible::Name), u"Time taken: 0 minutes 2 seconds"_s);
+        QCOMPARE(heard("lblSeiseki", QAccessible::Name), u"Reading rate: 60 words per minute"_s);
+        QCOMPARE(heard("txtHyoji", QAccessible::Value), u"Reset: [R] or [U]"_s);
+        f.press(u"R");
+        QVERIFY(offered("lblCount"));
+    }
+
+    // A helper asked for a control that is not there fails that one test, and the rest run.
+    void aMissingControlFailsOnlyItsTest()
+    {
+        WindowFixture f;
+        QEXPECT_FAIL("", "there is no such control", Continue);
+        QLabel* missing = f.find<QLabel>("lblNoSuchCaption");
+        QVERIFY(missing && missing->text().isEmpty());
     }
 };
 

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "audio_output.h"
+#include "clock.h"
+#include "drill_file_reader.h"
+#include "editor_launcher.h"
+#include "file_chooser.h"
+#include "font_chooser.h"
+#include "main_window.h"
+#include "message_boxes.h"
+#include "program_exit.h"
+#include "recording_speech.h"
+#include "voice.h"
+
+#include <QStringList>
+#include <QTime>
+
+#include <functional>
+#include <optional>
+
+// Everything outside the window, recorded or answered as a test sets it: the clock, the
+// drill file, the dialogs, the message boxes, the editor, the audio device and the exit.
+struct FakeWindowServices : ProgramExit,
+                            Clock,
+                            DrillFileReader,
+                            AudioOutput,
+                            FileChooser,
+                            FontChooser,
+                            EditorLauncher,
+                            MessageBoxes {
+    void exitNow() override { ++exits; }
+    QTime timeOfDay() const override { return now; }
+    DrillFileContents read(const QString& path, int) override
+    {
+        readPaths += path;
+        return onRead(path);
+    }
+    void play(const Pcm&) override { }
+    void stop() override { speech += QStringLiteral("stop"); }
+    void setVolume(double gain) override { volume = gain; }
+    void waitUntilPlayed() override { onWait(); }
+    QString chooseFileToOpen(const QString&) override { return file; }
+    std::optional<QFont> chooseFont() override { return font; }
+    std::optional<QColor> chooseColor() override { return color; }
+    bool startEditor() override { return editorInstalled; }
+    void reportError(const QString& t, const QString& m) override
+    {
+        errors += t + QLatin1Char(':') + m;
+    }
+    void showInformation(const QString& t, const QString& m) override
+    {
+        shown += t + QLatin1Char(':') + m;
+    }
+
+    WindowServices services(Voice& voice)
+    {
+        return { voice, *this, *this, *this, *this, *this, *this, *this };
+    }
+
+    int exits = 0;
+    double volume = -1;
+    bool editorInstalled = true;
+    QTime now { 9, 0, 0 };
+    QString file = QStringLiteral("drill.txt");
+    QStringList lines, speech, errors, shown, readPaths;
+    std::optional<QFont> font;
+    std::optional<QColor> color;
+    std::function<void()> onWait = [] {};
+    // Every file holds `lines` unless a test says otherwise.
+    std::function<DrillFileContents(const QString&)> onRead = [this](const QString&) {
+        return DrillFileContents { lines, {} };
+    };
+};
