@@ -88,6 +88,13 @@ private slots:
             + QByteArray(65536 - 2999 * 3 - 2, 'y') + "\r\nlast\r\n";
         QTest::newRow("last line on a piece of its own") << lastLineOnAPieceOfItsOwn << 3001 << "x"
                                                          << "last";
+        // In UTF-16 a byte of CR or LF can be half of another character (上 is 0A 4E): such a
+        // file is read whole, never stopped at a count of those bytes.
+        const QString upper = QString(20, u'上');
+        const QString upperLines = QString(upper + u"\r\n"_s).repeated(3001);
+        QByteArray utf16 = QByteArray("\xFF\xFE")
+            + QByteArray(reinterpret_cast<const char*>(upperLines.utf16()), upperLines.size() * 2);
+        QTest::newRow("3001 UTF-16 lines of 上") << utf16 << 3001 << upper << upper;
         // Only the lines used decide the encoding: reading stops once they are complete.
         QTest::newRow("3001 lines, then bytes that are not UTF-8")
             << numberedLines(3000) + "\xC3\xA9\n\xE9\xE9\n"
