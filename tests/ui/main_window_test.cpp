@@ -271,6 +271,8 @@ private slots:
         QTest::newRow(".txt") << QList<QUrl> { drill } << true;
         QTest::newRow(".TXT") << QList<QUrl> { QUrl::fromLocalFile(u"/tmp/DRILL.TXT"_s) } << true;
         QTest::newRow("picture") << QList<QUrl> { QUrl::fromLocalFile(u"/tmp/a.png"_s) } << false;
+        QTest::newRow("packed drill")
+            << QList<QUrl> { QUrl::fromLocalFile(u"/tmp/drill.txt.zip"_s) } << false;
         QTest::newRow("no suffix") << QList<QUrl> { QUrl::fromLocalFile(u"/tmp/txt"_s) } << false;
         QTest::newRow("web page") << QList<QUrl> { QUrl(u"https://example.org/a.txt"_s) } << false;
         QTest::newRow("two files") << QList<QUrl> { drill, drill } << false;
