@@ -1,3 +1,4 @@
+#include "background_audio_output.h"
 #include "desktop_editor_launcher.h"
 #include "dialog_file_chooser.h"
 #include "dialog_font_chooser.h"
@@ -7,7 +8,6 @@
 #include "immediate_exit.h"
 #include "kelvaro_version.h"
 #include "main_window.h"
-#include "sink_audio_output.h"
 #include "system_clock.h"
 #include "voice.h"
 
@@ -20,7 +20,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(KELVARO_VERSION));
 
     EspeakEngine engine;
-    SinkAudioOutput audio;
+    BackgroundAudioOutput audio;
     Voice voice(engine, audio);
     SystemClock clock;
     DiskDrillFileReader files;
