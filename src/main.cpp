@@ -20,7 +20,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(KELVARO_VERSION));
 
     EspeakEngine engine;
-    BackgroundAudioOutput audio;
+    BackgroundAudioOutput audio(QCoreApplication::applicationDirPath() + u"/kelvaro-audio");
     Voice voice(engine, audio);
     SystemClock clock;
     DiskDrillFileReader files;

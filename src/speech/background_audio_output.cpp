@@ -1,6 +1,6 @@
 #include "background_audio_output.h"
 
-#include "sink_audio_output.h"
+#include "audio_helper_client.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -23,17 +23,7 @@ qint64 lengthMilliseconds(const Pcm& pcm)
 
 } // namespace
 
-BackgroundAudioOutput::BackgroundAudioOutput()
-    : BackgroundAudioOutput(std::optional<QAudioDevice>())
-{
-}
-
-BackgroundAudioOutput::BackgroundAudioOutput(const QAudioDevice& device)
-    : BackgroundAudioOutput(std::optional<QAudioDevice>(device))
-{
-}
-
-BackgroundAudioOutput::BackgroundAudioOutput(std::optional<QAudioDevice> device)
+BackgroundAudioOutput::BackgroundAudioOutput(const QString& helperPath)
 {
     m_clock.start();
     m_thread.setObjectName(QStringLiteral("kelvaro-audio"));
@@ -41,13 +31,10 @@ BackgroundAudioOutput::BackgroundAudioOutput(std::optional<QAudioDevice> device)
     m_context->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_context, &QObject::deleteLater);
     m_thread.start();
-    // Even finding the default device asks the server, so it is done on the audio thread.
-    QMetaObject::invokeMethod(m_context, [this, device] {
-        const auto cutPending = [this] { return m_cuts.load() != m_cutsApplied; };
-        m_sink
-            = device ? new SinkAudioOutput(*device, cutPending) : new SinkAudioOutput(cutPending);
-        connect(m_sink, &SinkAudioOutput::drained, m_context, [this] { noteSinkState(); });
-        connect(m_sink, &SinkAudioOutput::firstAudibleWritten, this,
+    QMetaObject::invokeMethod(m_context, [this, helperPath] {
+        m_sink = new AudioHelperClient(helperPath);
+        connect(m_sink, &AudioHelperClient::drained, m_context, [this] { noteSinkState(); });
+        connect(m_sink, &AudioHelperClient::firstAudibleWritten, this,
             &BackgroundAudioOutput::firstAudibleWritten, Qt::DirectConnection);
         applyRequests();
     });

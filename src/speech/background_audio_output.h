@@ -2,33 +2,29 @@
 
 #include "audio_output.h"
 
-#include <QAudioDevice>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QThread>
 
+#include <QString>
 #include <atomic>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <optional>
 
-class SinkAudioOutput;
+class AudioHelperClient;
 
-// Plays speech on a thread of its own, so that a sound server that hangs (a stream start can
-// block for half a minute) or goes away never holds up the thread that asks for speech. Calls
-// only leave a note for the audio thread and return; a cut is honoured before any more audio
-// is written, even by a start that was blocked while it was asked for.
+// Plays speech from a thread of its own through the audio helper process, so that a sound
+// server that hangs (a stream start can block for half a minute) or goes away never holds up
+// the thread that asks for speech, and speech comes back with the server. Calls only leave a
+// note for the audio thread and return; requests that pile up meanwhile are sent at once,
+// only those after the last cut.
 class BackgroundAudioOutput : public QObject, public AudioOutput {
     Q_OBJECT
 
 public:
-    // The system's default output, found (and found again after the server comes back) on
-    // the audio thread.
-    BackgroundAudioOutput();
-    // Always this device; a null device keeps the output silent.
-    explicit BackgroundAudioOutput(const QAudioDevice& device);
-    // Waits for the audio thread to finish, so the server must answer by then.
+    // The helper is the kelvaro-audio program at that path.
+    explicit BackgroundAudioOutput(const QString& helperPath);
     ~BackgroundAudioOutput() override;
 
     void play(const Pcm& pcm) override;
@@ -40,16 +36,15 @@ public:
     bool isBusy() const;
 
     // For ending the process at once: nothing more is sent, and nothing waits on the audio
-    // thread, which may be stuck in the sound server. Leave the process right after.
+    // thread. Leave the process right after: the helper ends with it.
     void silenceForExit();
 
 signals:
-    // Emitted on the audio thread: the first audible sample of an utterance has been
-    // handed to the device.
-    void firstAudibleWritten();
+    // Emitted on the audio thread: the first audible sample of an utterance went to the
+    // device at this time, in nanoseconds on std::chrono::steady_clock.
+    void firstAudibleWritten(qint64 steadyNanoseconds);
 
 private:
-    explicit BackgroundAudioOutput(std::optional<QAudioDevice> device);
     void wakeAudioThread();
     void applyRequests();
     void noteSinkState();
@@ -57,7 +52,7 @@ private:
 
     QThread m_thread;
     QObject* m_context = nullptr; // lives on the audio thread
-    SinkAudioOutput* m_sink = nullptr; // made, used and deleted on the audio thread only
+    AudioHelperClient* m_sink = nullptr; // made, used and deleted on the audio thread only
 
     mutable std::mutex m_mutex;
     std::deque<Pcm> m_requests; // to be played after what the audio thread already has
@@ -67,7 +62,7 @@ private:
     bool m_sinkBusy = false;
     QElapsedTimer m_clock;
     qint64 m_queuedUntil = 0; // on m_clock: when everything asked for will have been heard
-    std::atomic<quint64> m_cuts = 0;
+    quint64 m_cuts = 0;
     quint64 m_cutsApplied = 0; // audio thread only
     double m_gainApplied = -1; // audio thread only
     std::atomic<bool> m_exiting = false;

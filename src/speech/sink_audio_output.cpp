@@ -138,12 +138,8 @@ bool SinkAudioOutput::openSink(int sampleRate)
     m_sink->setBufferSize(m_bytesPerSecond * kBufferMilliseconds / 1000);
     m_sink->setVolume(m_gain);
     m_stream = m_sink->start();
-    if (m_stream && m_sink->error() == QAudio::NoError) {
-        if (m_lost)
-            qCInfo(lcSpeech, "The sound server answers again: speech is back.");
-        m_lost = false;
+    if (m_stream && m_sink->error() == QAudio::NoError)
         return true;
-    }
     m_stream = nullptr;
     reportLost("the sound server refused to play");
     // A sink that failed once is not trusted again: the next line makes a new one.
@@ -186,10 +182,13 @@ void SinkAudioOutput::feed()
         }
         m_written += written;
     }
-    // A device that never reports the end must not hold up what is queued after it.
-    if (m_written >= m_playing.size()
-        && m_playingSince.elapsed() > playingMilliseconds() + kSafetyMarginMilliseconds)
+    // A device that stops taking audio, or never reports the end, must not hold up what is
+    // queued after it.
+    if (m_playingSince.elapsed() > playingMilliseconds() + kSafetyMarginMilliseconds) {
+        if (m_written < m_playing.size())
+            reportLost("the sound device stopped taking audio");
         finishUtterance();
+    }
 }
 
 void SinkAudioOutput::onStateChanged(QAudio::State state)
@@ -205,8 +204,13 @@ void SinkAudioOutput::onStateChanged(QAudio::State state)
     }
     // The sink also turns idle when it starts and whenever its thread stalls long enough to
     // drain its buffer: only idle after the last piece was written means played out.
-    if (state == QAudio::IdleState && m_written >= m_playing.size())
+    if (state == QAudio::IdleState && m_written >= m_playing.size()) {
+        if (m_lost)
+            qCInfo(lcSpeech, "The sound server plays again: speech is back.");
+        m_lost = false;
+        emit playedOut();
         finishUtterance();
+    }
 }
 
 void SinkAudioOutput::finishUtterance()
@@ -236,13 +240,14 @@ void SinkAudioOutput::dropEverything()
 
 void SinkAudioOutput::reportLost(const char* what)
 {
-    if (m_lost)
-        return;
-    m_lost = true;
-    qCWarning(lcSpeech,
-        "Speech is silent: %s. It comes back by itself once a sound server (PulseAudio or "
-        "PipeWire) answers again.",
-        what);
+    if (!m_lost) {
+        m_lost = true;
+        qCWarning(lcSpeech,
+            "Speech is silent: %s. It comes back by itself once a sound server (PulseAudio or "
+            "PipeWire) answers again.",
+            what);
+    }
+    emit lost();
 }
 
 qint64 SinkAudioOutput::playingMilliseconds() const

@@ -47,6 +47,10 @@ signals:
     void firstAudibleWritten();
     // Everything queued has been played, or dropped.
     void drained();
+    // An utterance has been played to its end.
+    void playedOut();
+    // The device or the sound server failed (said once on lcSpeech); later lines try again.
+    void lost();
 
 private:
     void startNext();
@@ -72,5 +76,5 @@ private:
     int m_bytesPerSecond = 0;
     QTimer m_feedTimer;
     double m_gain = 1.0;
-    bool m_lost = false; // said once until the device plays again
+    bool m_lost = false; // said once, until an utterance plays out again
 };
