@@ -6,17 +6,13 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
-// How long past the end of what it was given a helper may stay silent before it counts as
-// hung. A server's stream start times out after about 30 s; speech should be back sooner.
-constexpr qint64 kHungAfterMilliseconds = 3000;
-
-qint64 lengthMilliseconds(const Pcm& pcm)
-{
-    return pcm.sampleRate > 0 ? pcm.samples.size() * 1000 / pcm.sampleRate : 0;
-}
+// A helper answers a line within milliseconds; one silent this long after being given a line
+// is stuck in the sound server (a stream start there times out only after about 30 s).
+constexpr std::chrono::milliseconds kHungAfter { 3000 };
 
 } // namespace
 
@@ -24,7 +20,6 @@ AudioHelperClient::AudioHelperClient(const QString& helperPath, QObject* parent)
     : QObject(parent)
     , m_helperPath(helperPath)
 {
-    m_clock.start();
     m_watchdog.setSingleShot(true);
     connect(&m_watchdog, &QTimer::timeout, this, &AudioHelperClient::onSilence);
     // Started now, so the first line does not wait for a process to start and connect.
@@ -45,14 +40,14 @@ void AudioHelperClient::play(const Pcm& pcm)
     if (pcm.isEmpty() || pcm.sampleRate <= 0 || !ensureRunning())
         return;
     ++m_sent;
-    m_busyUntil = std::max(m_busyUntil, m_clock.elapsed()) + lengthMilliseconds(pcm);
-    m_watchdog.start(int(m_busyUntil - m_clock.elapsed() + kHungAfterMilliseconds));
+    // Counted from the first line the helper has not answered since its last answer.
+    if (!m_watchdog.isActive())
+        m_watchdog.start(kHungAfter);
     send(AudioHelperProtocol::encodePlay(pcm));
 }
 
 void AudioHelperClient::stop()
 {
-    m_busyUntil = m_clock.elapsed();
     if (m_helper)
         send(AudioHelperProtocol::encodeStop());
 }
@@ -95,6 +90,7 @@ void AudioHelperClient::send(const QByteArray& bytes)
 void AudioHelperClient::readAnswers()
 {
     m_answers += m_helper->readAllStandardOutput();
+    m_watchdog.stop();
     qsizetype end;
     while ((end = m_answers.indexOf('\n')) >= 0) {
         const QByteArray line = m_answers.left(end);
@@ -116,7 +112,8 @@ void AudioHelperClient::readComplaints()
     const QList<QByteArray> lines = m_helper->readAllStandardError().trimmed().split('\n');
     for (const QByteArray& line : lines) {
         if (!line.isEmpty())
-            report(QString::fromLocal8Bit(line));
+            report(
+                QStringLiteral("the audio helper says \"%1\"").arg(QString::fromLocal8Bit(line)));
     }
 }
 
@@ -128,6 +125,7 @@ void AudioHelperClient::onHelperGone()
     m_helper->deleteLater();
     m_helper = nullptr;
     m_answers.clear();
+    m_watchdog.stop();
     // Whatever the helper had is gone with it.
     settle(m_sent);
 }
@@ -145,14 +143,15 @@ void AudioHelperClient::report(const QString& failure)
     if (m_reported)
         return;
     m_reported = true;
-    qCWarning(lcSpeech, "%s", qUtf8Printable(failure));
+    qCWarning(lcSpeech,
+        "Speech is silent: %s. It comes back by itself once the sound server (PulseAudio or "
+        "PipeWire) answers again.",
+        qUtf8Printable(failure));
 }
 
 void AudioHelperClient::settle(quint64 drainedUpTo)
 {
     m_drainedUpTo = std::max(m_drainedUpTo, std::min(drainedUpTo, m_sent));
-    if (isBusy())
-        return;
-    m_watchdog.stop();
-    emit drained();
+    if (!isBusy())
+        emit drained();
 }

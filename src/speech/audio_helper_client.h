@@ -2,7 +2,6 @@
 
 #include "pcm.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -51,8 +50,6 @@ private:
     quint64 m_sentBeforeHelper = 0; // ... before the running helper started
     quint64 m_drainedUpTo = 0;
     double m_gain = 1.0;
-    QElapsedTimer m_clock;
-    qint64 m_busyUntil = 0; // on m_clock
-    QTimer m_watchdog; // ends a helper that is silent long past what it was given to play
+    QTimer m_watchdog; // ends a helper that leaves a line unanswered too long
     bool m_reported = false;
 };

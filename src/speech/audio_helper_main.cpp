@@ -112,6 +112,7 @@ private:
                 // What a later stop cuts off is not even started.
                 if (!stopPending())
                     m_sink.play(command.pcm); // may wait on a hung server
+                answer("S %llu\n", m_received);
                 break;
             }
         }
@@ -137,6 +138,8 @@ int main(int argc, char* argv[])
     if (::getppid() == 1)
         return 0;
     QCoreApplication app(argc, argv);
+    // Kelvaro passes on the first line it reads here, in words of its own.
+    qSetMessagePattern(QStringLiteral("%{message}"));
     AudioHelper helper;
     return app.exec();
 }

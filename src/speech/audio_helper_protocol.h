@@ -9,9 +9,10 @@
 
 // What the program tells its audio helper process on the helper's standard input, and how
 // the helper reads it back. The helper answers on its standard output in lines of text:
-// "A <ns>" when the first audible sample of an utterance has gone to the device (ns on the
-// steady clock, which all processes of the machine share), "D <n>" when everything up to the
-// n-th utterance sent has been played or dropped.
+// "S <n>" once the n-th utterance sent has been started (or refused), "A <ns>" when the first
+// audible sample of an utterance has gone to the device (ns on the steady clock, which all
+// processes of the machine share), "H" when an utterance has been played to its end, and
+// "D <n>" when everything up to the n-th utterance sent has been played or dropped.
 namespace AudioHelperProtocol {
 
 struct Command {

@@ -206,7 +206,7 @@ void SinkAudioOutput::onStateChanged(QAudio::State state)
     // drain its buffer: only idle after the last piece was written means played out.
     if (state == QAudio::IdleState && m_written >= m_playing.size()) {
         if (m_lost)
-            qCInfo(lcSpeech, "The sound server plays again: speech is back.");
+            qCInfo(lcSpeech, "the sound server plays again");
         m_lost = false;
         emit playedOut();
         finishUtterance();
@@ -242,10 +242,7 @@ void SinkAudioOutput::reportLost(const char* what)
 {
     if (!m_lost) {
         m_lost = true;
-        qCWarning(lcSpeech,
-            "Speech is silent: %s. It comes back by itself once a sound server (PulseAudio or "
-            "PipeWire) answers again.",
-            what);
+        qCWarning(lcSpeech, "%s", what);
     }
     emit lost();
 }
