@@ -57,6 +57,8 @@ void pause(int milliseconds)
 
 struct Figures {
     std::vector<double> heardMs; // press to first audible sample written, per press heard
+    double worstHeardMs = 0;
+    QString worstLine;
     std::vector<double> heldMs; // time the press kept the caller's thread
     int presses = 0;
 
@@ -72,7 +74,18 @@ struct Figures {
             std::printf(" heard: median %6.2f ms, worst %6.2f ms (%zu of %d presses)",
                 heard[heard.size() / 2], heard.back(), heard.size(), presses);
         std::printf(
-            "; caller held: median %6.2f ms, worst %6.2f ms\n", held[held.size() / 2], held.back());
+            "; caller held: median %5.2f ms, worst %5.2f ms\n", held[held.size() / 2], held.back());
+        if (!heard.empty())
+            std::printf("      worst on \"%s\"\n", qUtf8Printable(worstLine));
+    }
+
+    void noteHeard(double ms, const QString& line)
+    {
+        heardMs.push_back(ms);
+        if (ms >= worstHeardMs) {
+            worstHeardMs = ms;
+            worstLine = line;
+        }
     }
 };
 
@@ -101,7 +114,7 @@ Figures pressesThroughVoice(
         figures.heldMs.push_back((steadyNow() - pressed) / 1e6);
         pause(intervalMs);
         if (firstAudible > 0)
-            figures.heardMs.push_back((firstAudible - pressed) / 1e6);
+            figures.noteHeard((firstAudible - pressed) / 1e6, Drill[line]);
         ++figures.presses;
     }
     voice.Speak(QString(), Voice::SVSFPurgeBeforeSpeak);
@@ -128,7 +141,7 @@ Figures pressesThroughSynchronousPath(SpeechEngine& engine, int intervalMs)
         figures.heldMs.push_back((steadyNow() - pressed) / 1e6);
         pause(intervalMs);
         if (firstAudible > 0)
-            figures.heardMs.push_back((firstAudible - pressed) / 1e6);
+            figures.noteHeard((firstAudible - pressed) / 1e6, Drill[line]);
         ++figures.presses;
     }
     output.stop();

@@ -19,7 +19,8 @@ class QIODevice;
 // Plays speech on a Qt Multimedia audio device, one utterance after another, pushing the
 // audio in small pieces so that stopping and volume changes are heard at once. Lives on one
 // thread, whose event loop feeds it; its calls may block as long as the sound server does,
-// so that thread must not be the window's (BackgroundAudioOutput gives it one of its own).
+// so the program runs it in the audio helper process (kelvaro-audio), never on the window's
+// thread.
 class SinkAudioOutput : public QObject {
     Q_OBJECT
 

@@ -3,6 +3,7 @@
 #include "speech_engine.h"
 #include "voice.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -104,6 +105,23 @@ private slots:
         mark = m_recorder.now();
         QVERIFY2(!heardFor(mark, 600).mid(25).contains(true), "stopped at once");
         QTRY_VERIFY2(!output.isBusy(), "the queue dropped too");
+    }
+
+    // Waiting for speech to be heard handles the waiting thread's events meanwhile (the
+    // window decides what a key press may do then), and ends only once it has been played.
+    void theWaitHandlesEventsAndEndsOnceHeard()
+    {
+        BackgroundAudioOutput output(kHelper);
+        bool handled = false;
+        QTimer::singleShot(100, this, [&] { handled = true; });
+        QElapsedTimer waited;
+        waited.start();
+        output.play(sound(1000));
+        output.waitUntilPlayed();
+        QVERIFY(handled);
+        QVERIFY2(
+            waited.elapsed() >= 900, qPrintable(u"returned after %1 ms"_s.arg(waited.elapsed())));
+        QVERIFY(!output.isBusy());
     }
 
     // A device that stops taking audio holds up neither the wait nor the next line for
