@@ -36,14 +36,7 @@ bool containsAudible(const char* bytes, qsizetype size)
 } // namespace
 
 SinkAudioOutput::SinkAudioOutput(CutPending cutPending)
-    : SinkAudioOutput(QMediaDevices::defaultAudioOutput(), std::move(cutPending))
-{
-    m_followDefault = true;
-}
-
-SinkAudioOutput::SinkAudioOutput(const QAudioDevice& device, CutPending cutPending)
-    : m_device(device)
-    , m_cutPending(std::move(cutPending))
+    : m_cutPending(std::move(cutPending))
 {
     m_feedTimer.setInterval(kFeedInterval);
     m_feedTimer.setTimerType(Qt::PreciseTimer);
@@ -117,7 +110,7 @@ void SinkAudioOutput::startNext()
 
 bool SinkAudioOutput::openSink(int sampleRate)
 {
-    if (m_followDefault && m_device.isNull())
+    if (m_device.isNull())
         m_device = QMediaDevices::defaultAudioOutput();
     if (m_device.isNull()) {
         reportLost("no audio output device can be reached");
@@ -153,8 +146,7 @@ void SinkAudioOutput::dropSink()
         return;
     m_sink->disconnect(this);
     m_sink.release()->deleteLater();
-    if (m_followDefault)
-        m_device = QAudioDevice();
+    m_device = QAudioDevice();
 }
 
 void SinkAudioOutput::feed()

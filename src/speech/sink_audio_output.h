@@ -29,11 +29,8 @@ public:
     // may be heard any more.
     using CutPending = std::function<bool()>;
 
-    // The system's default output, looked up again while none can be reached, so speech
-    // comes back when the sound server does.
+    // Plays on the system's default output, looked up again after a failure.
     explicit SinkAudioOutput(CutPending cutPending = {});
-    // Always this device; a null device keeps the output silent.
-    explicit SinkAudioOutput(const QAudioDevice& device, CutPending cutPending = {});
     ~SinkAudioOutput() override;
 
     // Something is playing or waiting to be played.
@@ -65,7 +62,6 @@ private:
     qint64 playingMilliseconds() const;
 
     QAudioDevice m_device;
-    bool m_followDefault = false;
     CutPending m_cutPending;
     std::unique_ptr<QAudioSink> m_sink;
     QIODevice* m_stream = nullptr;
