@@ -1,5 +1,5 @@
-// Prints how quickly a key press is heard: the time from the press (the drill's SayNow with the
-// hint of what comes next, as after a step key) to the first audible sample written to the
+// Prints how quickly a key press is heard: the time from the press (the drill's own Start and
+// Back commands, as F and S run them) to the first audible sample written to the
 // audio device, per English voice, at a reading pace (a press every 0.3 s) and with a key held
 // down (30 presses a second), next to the synchronous path the program used before (render on
 // the caller's thread, then play in-process) in the same run. Also how long each press keeps
@@ -10,7 +10,13 @@
 //   PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native build/ci/bench/speech_latency_bench
 //   tests/speech/pulse_fixture.sh stop /tmp/kelvaro-bench
 #include "background_audio_output.h"
+#include "clock.h"
+#include "drill_file_reader.h"
+#include "drill_view.h"
+#include "error_reporter.h"
 #include "espeak_engine.h"
+#include "file_chooser.h"
+#include "reading_run.h"
 #include "sink_audio_output.h"
 #include "speech_engine.h"
 #include "voice.h"
@@ -39,6 +45,24 @@ const QStringList Drill = {
     QStringLiteral("My brother plays the guitar very well."),
     QStringLiteral("It is raining."),
     QStringLiteral("How many apples did you buy at the market this morning?"),
+};
+
+// The drill with the window's display and the desktop left out: the drill file is Drill.
+struct HeadlessDrill : DrillView, Clock, DrillFileReader, FileChooser, ErrorReporter {
+    void setDisplayText(const QString& text) override { display = text; }
+    QString displayText() const override { return display; }
+    void setCountCaption(const QString&) override { }
+    bool isCountVisible() const override { return true; }
+    void setCountVisible(bool) override { }
+    void setTimeCaption(const QString&) override { }
+    void setRateCaption(const QString&) override { }
+    QString rateCaption() const override { return {}; }
+    QTime timeOfDay() const override { return QTime(9, 0); }
+    DrillFileContents read(const QString&, int) override { return { Drill, {} }; }
+    QString chooseFileToOpen(const QString&) override { return QStringLiteral("drill.txt"); }
+    void reportError(const QString&, const QString&) override { }
+
+    QString display;
 };
 
 qint64 steadyNow()
@@ -89,32 +113,36 @@ struct Figures {
     }
 };
 
-// The program's path: the voice renders off the caller's thread, ahead of time, and plays
-// through the audio helper.
-Figures pressesThroughVoice(
+// The program's path: the drill's commands, the voice rendering off the caller's thread and
+// ahead of time, and the audio helper. The presses step through the drill and back again.
+Figures pressesThroughDrill(
     SpeechEngine& engine, BackgroundAudioOutput& output, EnglishVoice english, int intervalMs)
 {
     Voice voice(engine, output);
     voice.setEnglishVoice(english);
+    HeadlessDrill drill;
+    ReadingRun run(drill, voice, drill, drill, drill, drill);
+    run.Open();
     std::atomic<qint64> firstAudible = 0;
     const auto connection = QObject::connect(
         &output, &BackgroundAudioOutput::firstAudibleWritten, &output,
         [&](qint64 at) { firstAudible = at; }, Qt::DirectConnection);
     Figures figures;
-    voice.prefetch({ Drill.first() });
     pause(500);
     const int presses = intervalMs >= 300 ? 20 : 60;
+    const int lines = int(Drill.size());
     for (int press = 0; press < presses; ++press) {
-        const int line = press % int(Drill.size());
         firstAudible = 0;
         const qint64 pressed = steadyNow();
-        voice.SayNow(Drill[line]);
-        voice.prefetch({ Drill[(line + 1) % Drill.size()], Drill[line],
-            Drill[(line + Drill.size() - 1) % Drill.size()] });
+        // Forward through the drill, then back to its start, and so on.
+        if ((press / (lines - 1)) % 2 == 0 || run.state().CurrentIndex <= 1)
+            run.Start();
+        else
+            run.Back();
         figures.heldMs.push_back((steadyNow() - pressed) / 1e6);
         pause(intervalMs);
         if (firstAudible > 0)
-            figures.noteHeard((firstAudible - pressed) / 1e6, Drill[line]);
+            figures.noteHeard((firstAudible - pressed) / 1e6, drill.display);
         ++figures.presses;
     }
     voice.Speak(QString(), Voice::SVSFPurgeBeforeSpeak);
@@ -190,7 +218,7 @@ int main(int argc, char* argv[])
         pressesThroughSynchronousPath(engine, interval)
             .print("before: synchronous", "espeak-ng", pace);
         for (const auto& [english, name] : voices)
-            pressesThroughVoice(engine, output, english, interval)
+            pressesThroughDrill(engine, output, english, interval)
                 .print("now: rendered ahead, helper", name, pace);
     }
     return 0;
