@@ -77,7 +77,7 @@ Figures keyOnLine(const QString& line, Qt::Key key, int repeats)
 {
     FakeWindowServices services;
     SilentEngine engine;
-    Voice voice(engine, services);
+    Voice voice(engine, services.speech.output);
     MainWindow window(services.services(voice));
     window.resize(ScreenSize);
     window.show();

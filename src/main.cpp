@@ -1,14 +1,15 @@
+#include "background_audio_output.h"
 #include "command_line.h"
 #include "desktop_editor_launcher.h"
 #include "dialog_file_chooser.h"
 #include "dialog_font_chooser.h"
 #include "dialog_message_boxes.h"
 #include "disk_drill_file_reader.h"
+#include "helper_programs.h"
 #include "immediate_exit.h"
 #include "kelvaro_version.h"
 #include "main_window.h"
 #include "qt_translations.h"
-#include "sink_audio_output.h"
 #include "speech_service.h"
 #include "system_clock.h"
 #include "voice.h"
@@ -51,7 +52,7 @@ int main(int argc, char* argv[])
     qtTranslations.install(QLocale());
 
     SpeechService engine;
-    SinkAudioOutput audio;
+    BackgroundAudioOutput audio(helperProgramPath(u"kelvaro-audio"));
     Voice voice(engine, audio);
     if (command.voice)
         voice.setEnglishVoice(*command.voice);

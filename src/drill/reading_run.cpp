@@ -2,16 +2,18 @@
 
 #include "clock.h"
 #include "drill_file_reader.h"
+#include "drill_speech.h"
 #include "drill_view.h"
 #include "error_reporter.h"
 #include "file_chooser.h"
 #include "run_timing.h"
-#include "voice.h"
 
-ReadingRun::ReadingRun(DrillView& view, Voice& voice, const Clock& clock, DrillFileReader& files,
-    FileChooser& chooser, ErrorReporter& errors)
+#include <algorithm>
+
+ReadingRun::ReadingRun(DrillView& view, DrillSpeech& speech, const Clock& clock,
+    DrillFileReader& files, FileChooser& chooser, ErrorReporter& errors)
     : m_view(view)
-    , m_voice(voice)
+    , m_speech(speech)
     , m_clock(clock)
     , m_files(files)
     , m_chooser(chooser)
@@ -48,6 +50,7 @@ void ReadingRun::openFile(const QString& path)
     m_state.Remaining = int(contents.lines.size());
     m_view.setCountCaption(QStringLiteral("count ") + QString::number(m_state.Remaining));
     m_state.Total = m_state.Remaining;
+    prefetchAround();
 }
 
 ReadingRun::Outcome ReadingRun::Start()
@@ -109,13 +112,14 @@ ReadingRun::Outcome ReadingRun::Reset()
     m_view.setTimeCaption(QString());
     m_view.setCountVisible(true);
     m_view.setCountCaption(QString());
+    prefetchAround();
     return Outcome::Done;
 }
 
 void ReadingRun::chui()
 {
     m_view.setDisplayText(Notice);
-    m_voice.SayAndWait(m_view.displayText());
+    m_speech.SayAndWait(m_view.displayText());
 }
 
 bool ReadingRun::noticeIfFinished()
@@ -135,7 +139,20 @@ void ReadingRun::loadPass(const DrillFileContents& contents)
 void ReadingRun::showLine()
 {
     m_view.setDisplayText(m_state.Lines.at(m_state.CurrentIndex - 1));
-    m_voice.SayNow(m_view.displayText());
+    m_speech.SayNow(m_view.displayText());
+    prefetchAround();
+}
+
+void ReadingRun::prefetchAround()
+{
+    const int shown = m_state.CurrentIndex;
+    const int last = std::min(m_state.Total, LineStore::Capacity);
+    QStringList likely;
+    for (const int line : { shown + 1, shown, shown - 1 }) {
+        if (line >= 1 && line <= last)
+            likely.append(m_state.Lines.at(line - 1));
+    }
+    m_speech.prefetch(likely);
 }
 
 void ReadingRun::setCountCaption()
@@ -154,8 +171,10 @@ ReadingRun::Outcome ReadingRun::finish()
 
     m_view.setRateCaption(
         QString::number(linesPerMinute(m_state.Total, seconds)) + QStringLiteral(" words/min"));
-    m_voice.SayAndWait(m_view.rateCaption());
+    m_speech.SayAndWait(m_view.rateCaption());
     m_view.setDisplayText(QString());
     m_view.setCountVisible(false);
+    // From here every step key gives the notice until a reset.
+    m_speech.prefetch({ Notice });
     return Outcome::Done;
 }

@@ -8,10 +8,10 @@
 struct DrillFileContents;
 class Clock;
 class DrillFileReader;
+class DrillSpeech;
 class DrillView;
 class ErrorReporter;
 class FileChooser;
-class Voice;
 
 // Everything the drill remembers between commands.
 struct DrillState {
@@ -33,7 +33,7 @@ public:
     static inline const QString OpenFilter = QStringLiteral("テキスト ファイル (*.txt)");
     static inline const QString Notice = QStringLiteral("Reset: [R] or [U]");
 
-    ReadingRun(DrillView& view, Voice& voice, const Clock& clock, DrillFileReader& files,
+    ReadingRun(DrillView& view, DrillSpeech& speech, const Clock& clock, DrillFileReader& files,
         FileChooser& chooser, ErrorReporter& errors);
 
     // Asks for a drill file, loads its lines and counts them.
@@ -58,11 +58,13 @@ private:
     bool noticeIfFinished();
     void loadPass(const DrillFileContents& contents);
     void showLine();
+    // After line n the learner most likely steps on to n+1, repeats n or goes back to n-1.
+    void prefetchAround();
     void setCountCaption();
     Outcome finish();
 
     DrillView& m_view;
-    Voice& m_voice;
+    DrillSpeech& m_speech;
     const Clock& m_clock;
     DrillFileReader& m_files;
     FileChooser& m_chooser;

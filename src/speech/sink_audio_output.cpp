@@ -1,12 +1,14 @@
 #include "sink_audio_output.h"
 
+#include "speech_log.h"
+
 #include <QAudioFormat>
 #include <QAudioSink>
-#include <QEventLoop>
 #include <QMediaDevices>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 namespace {
 
@@ -15,6 +17,8 @@ constexpr int kBufferMilliseconds = 100;
 constexpr std::chrono::milliseconds kFeedInterval { 10 };
 // How long past its own length an utterance may take before the device counts as stalled.
 constexpr qint64 kSafetyMarginMilliseconds = 1000;
+// Quieter than this is leading silence or dither, not yet speech.
+constexpr int kAudibleLevel = 500;
 
 QByteArray bytesOf(const Pcm& pcm)
 {
@@ -22,19 +26,18 @@ QByteArray bytesOf(const Pcm& pcm)
         pcm.samples.size() * qsizetype(sizeof(qint16)));
 }
 
-} // namespace
-
-SinkAudioOutput::SinkAudioOutput(QObject* parent)
-    : SinkAudioOutput(QMediaDevices::defaultAudioOutput(), parent)
+bool containsAudible(const char* bytes, qsizetype size)
 {
+    const auto* samples = reinterpret_cast<const qint16*>(bytes);
+    return std::any_of(samples, samples + size / qsizetype(sizeof(qint16)),
+        [](qint16 sample) { return std::abs(sample) > kAudibleLevel; });
 }
 
-SinkAudioOutput::SinkAudioOutput(const QAudioDevice& device, QObject* parent)
-    : QObject(parent)
-    , m_device(device)
+} // namespace
+
+SinkAudioOutput::SinkAudioOutput(CutPending cutPending)
+    : m_cutPending(std::move(cutPending))
 {
-    if (m_device.isNull())
-        reportNoAudioService();
     m_feedTimer.setInterval(kFeedInterval);
     m_feedTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_feedTimer, &QTimer::timeout, this, &SinkAudioOutput::feed);
@@ -56,7 +59,7 @@ bool SinkAudioOutput::isBusy() const
 
 void SinkAudioOutput::play(const Pcm& pcm)
 {
-    if (!isAvailable() || m_exiting || pcm.isEmpty() || pcm.sampleRate <= 0)
+    if (pcm.isEmpty() || pcm.sampleRate <= 0)
         return;
     m_queue.push_back(pcm);
     if (!m_stream)
@@ -73,63 +76,48 @@ void SinkAudioOutput::stop()
 
 void SinkAudioOutput::setVolume(double gain)
 {
-    if (m_exiting)
-        return;
     m_gain = std::clamp(gain, 0.0, 1.0);
     if (m_sink)
         m_sink->setVolume(m_gain);
 }
 
-void SinkAudioOutput::waitUntilPlayed()
-{
-    if (!isBusy())
-        return;
-    QEventLoop loop;
-    connect(this, &SinkAudioOutput::drained, &loop, &QEventLoop::quit);
-    QTimer::singleShot(pendingMilliseconds() + kSafetyMarginMilliseconds, &loop, &QEventLoop::quit);
-    // Repaints go on so the learner sees what is being said; keys wait until it is said.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
-void SinkAudioOutput::silenceForExit()
-{
-    m_exiting = true;
-    m_feedTimer.stop();
-    m_queue.clear();
-    m_stream = nullptr;
-    m_gain = 0.0;
-    if (m_sink)
-        m_sink->setVolume(0.0);
-}
-
 void SinkAudioOutput::startNext()
 {
-    if (m_queue.empty())
-        return;
-    const Pcm pcm = std::move(m_queue.front());
-    m_queue.pop_front();
-    if (!openSink(pcm.sampleRate)) {
-        dropEverything();
-        emit drained();
+    while (!m_queue.empty()) {
+        const Pcm pcm = std::move(m_queue.front());
+        m_queue.pop_front();
+        // Opening may wait on a hung server for half a minute; what was asked meanwhile wins.
+        if (!openSink(pcm.sampleRate) || (m_cutPending && m_cutPending())) {
+            dropEverything();
+            emit drained();
+            return;
+        }
+        m_playing = bytesOf(pcm);
+        // Audio shorter than the device's buffer never reaches its start threshold.
+        const qsizetype minimum = std::max<qsizetype>(
+            m_sink->bufferSize(), m_bytesPerSecond * kBufferMilliseconds / 1000);
+        if (m_playing.size() < minimum)
+            m_playing.append(minimum - m_playing.size(), '\0');
+        m_written = 0;
+        m_audibleWritten = false;
+        m_playingSince.start();
+        feed();
+        if (m_stream)
+            m_feedTimer.start();
         return;
     }
-    m_playing = bytesOf(pcm);
-    // Audio shorter than the device's buffer never reaches its start threshold.
-    const qsizetype minimum
-        = std::max<qsizetype>(m_sink->bufferSize(), m_bytesPerSecond * kBufferMilliseconds / 1000);
-    if (m_playing.size() < minimum)
-        m_playing.append(minimum - m_playing.size(), '\0');
-    m_written = 0;
-    m_playingSince.start();
-    feed();
-    m_feedTimer.start();
 }
 
 bool SinkAudioOutput::openSink(int sampleRate)
 {
+    if (m_device.isNull())
+        m_device = QMediaDevices::defaultAudioOutput();
+    if (m_device.isNull()) {
+        reportLost("no audio output device can be reached");
+        return false;
+    }
     if (!m_sink || m_sink->format().sampleRate() != sampleRate) {
-        if (m_sink)
-            m_sink.release()->deleteLater();
+        dropSink();
         QAudioFormat format;
         format.setSampleRate(sampleRate);
         format.setChannelCount(1);
@@ -146,30 +134,53 @@ bool SinkAudioOutput::openSink(int sampleRate)
     if (m_stream && m_sink->error() == QAudio::NoError)
         return true;
     m_stream = nullptr;
-    reportNoAudioService();
+    reportLost("the sound server refused to play");
+    // A sink that failed once is not trusted again: the next line makes a new one.
+    dropSink();
     return false;
+}
+
+void SinkAudioOutput::dropSink()
+{
+    if (!m_sink)
+        return;
+    m_sink->disconnect(this);
+    m_sink.release()->deleteLater();
+    m_device = QAudioDevice();
 }
 
 void SinkAudioOutput::feed()
 {
     if (!m_stream)
         return;
+    if (m_cutPending && m_cutPending()) {
+        stop();
+        return;
+    }
     const qsizetype left = m_playing.size() - m_written;
     qsizetype chunk = std::min<qsizetype>(left, m_sink->bytesFree());
     chunk -= chunk % qsizetype(sizeof(qint16));
     if (chunk > 0) {
-        const qint64 written = m_stream->write(m_playing.constData() + m_written, chunk);
-        if (written > 0) {
-            const bool first = m_written == 0;
-            m_written += written;
-            if (first)
-                emit firstFrameWritten();
+        const char* piece = m_playing.constData() + m_written;
+        const qint64 written = m_stream->write(piece, chunk);
+        if (written < 0) {
+            reportLost("writing to the sound server failed");
+            stop();
+            return;
         }
+        if (!m_audibleWritten && containsAudible(piece, written)) {
+            m_audibleWritten = true;
+            emit firstAudibleWritten();
+        }
+        m_written += written;
     }
-    // A device that never reports the end must not hold up what is queued after it.
-    if (m_written >= m_playing.size()
-        && m_playingSince.elapsed() > playingMilliseconds() + kSafetyMarginMilliseconds)
+    // A device that stops taking audio, or never reports the end, must not hold up what is
+    // queued after it.
+    if (m_playingSince.elapsed() > playingMilliseconds() + kSafetyMarginMilliseconds) {
+        if (m_written < m_playing.size())
+            reportLost("the sound device stopped taking audio");
         finishUtterance();
+    }
 }
 
 void SinkAudioOutput::onStateChanged(QAudio::State state)
@@ -177,14 +188,21 @@ void SinkAudioOutput::onStateChanged(QAudio::State state)
     if (!m_stream)
         return;
     if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError) {
-        reportNoAudioService();
-        stop();
+        reportLost("the sound server stopped playing");
+        dropEverything();
+        dropSink();
+        emit drained();
         return;
     }
-    // The sink also turns idle when it starts and whenever the window stalls long enough
-    // to drain its buffer: only idle after the last piece was written means played out.
-    if (state == QAudio::IdleState && m_written >= m_playing.size())
+    // The sink also turns idle when it starts and whenever its thread stalls long enough to
+    // drain its buffer: only idle after the last piece was written means played out.
+    if (state == QAudio::IdleState && m_written >= m_playing.size()) {
+        if (m_lost)
+            qCInfo(lcSpeech, "the sound server plays again");
+        m_lost = false;
+        emit playedOut();
         finishUtterance();
+    }
 }
 
 void SinkAudioOutput::finishUtterance()
@@ -212,26 +230,16 @@ void SinkAudioOutput::dropEverything()
     }
 }
 
-void SinkAudioOutput::reportNoAudioService()
+void SinkAudioOutput::reportLost(const char* what)
 {
-    if (m_warnedNoAudioService)
-        return;
-    m_warnedNoAudioService = true;
-    qWarning("Speech needs a running audio service (PulseAudio or PipeWire), and none could "
-             "be reached: the drill goes on silently.");
+    if (!m_lost) {
+        m_lost = true;
+        qCWarning(lcSpeech, "%s", what);
+    }
+    emit lost();
 }
 
 qint64 SinkAudioOutput::playingMilliseconds() const
 {
     return m_bytesPerSecond > 0 ? m_playing.size() * 1000 / m_bytesPerSecond : 0;
-}
-
-qint64 SinkAudioOutput::pendingMilliseconds() const
-{
-    qint64 total = 0;
-    if (m_stream)
-        total = std::max<qint64>(0, playingMilliseconds() - m_playingSince.elapsed());
-    for (const Pcm& pcm : m_queue)
-        total += pcm.samples.size() * 1000 / std::max(1, pcm.sampleRate);
-    return total;
 }

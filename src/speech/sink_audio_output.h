@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio_output.h"
+#include "pcm.h"
 
 #include <QAudio>
 #include <QAudioDevice>
@@ -10,63 +10,68 @@
 #include <QTimer>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 class QAudioSink;
 class QIODevice;
 
 // Plays speech on a Qt Multimedia audio device, one utterance after another, pushing the
-// audio in small pieces so that stopping and volume changes are heard at once.
-class SinkAudioOutput : public QObject, public AudioOutput {
+// audio in small pieces so that stopping and volume changes are heard at once. Lives on one
+// thread, whose event loop feeds it; its calls may block as long as the sound server does,
+// so the program runs it in the audio helper process (kelvaro-audio), never on the window's
+// thread.
+class SinkAudioOutput : public QObject {
     Q_OBJECT
 
 public:
-    // The system's default output; without an audio service the output stays silent.
-    explicit SinkAudioOutput(QObject* parent = nullptr);
-    explicit SinkAudioOutput(const QAudioDevice& device, QObject* parent = nullptr);
+    // Asked before any audio is written: true means a cut is on its way, so nothing queued
+    // may be heard any more.
+    using CutPending = std::function<bool()>;
+
+    // Plays on the system's default output, looked up again after a failure.
+    explicit SinkAudioOutput(CutPending cutPending = {});
     ~SinkAudioOutput() override;
 
-    bool isAvailable() const { return !m_device.isNull(); }
     // Something is playing or waiting to be played.
     bool isBusy() const;
 
-    void play(const Pcm& pcm) override;
-    void stop() override;
-    void setVolume(double gain) override;
-    void waitUntilPlayed() override;
-
-    // For ending the process at once: nothing more is heard or sent, and the audio device
-    // is left as it is because tearing it down at the very end of the process can crash
-    // inside the audio library. Leave the process right after (e.g. with _exit).
-    void silenceForExit();
+    void play(const Pcm& pcm);
+    void stop();
+    void setVolume(double gain);
 
 signals:
-    // The first audio of an utterance has been handed to the device.
-    void firstFrameWritten();
+    // The first sample of an utterance that can be heard has been handed to the device.
+    void firstAudibleWritten();
     // Everything queued has been played, or dropped.
     void drained();
+    // An utterance has been played to its end.
+    void playedOut();
+    // The device or the sound server failed (said once on lcSpeech); later lines try again.
+    void lost();
 
 private:
     void startNext();
     bool openSink(int sampleRate);
+    void dropSink();
     void feed();
     void onStateChanged(QAudio::State state);
     void finishUtterance();
     void dropEverything();
-    void reportNoAudioService();
+    void reportLost(const char* what);
     qint64 playingMilliseconds() const;
-    qint64 pendingMilliseconds() const;
 
     QAudioDevice m_device;
+    CutPending m_cutPending;
     std::unique_ptr<QAudioSink> m_sink;
     QIODevice* m_stream = nullptr;
     std::deque<Pcm> m_queue;
     QByteArray m_playing; // the utterance on the device, as bytes
     qsizetype m_written = 0;
+    bool m_audibleWritten = false;
     QElapsedTimer m_playingSince;
     int m_bytesPerSecond = 0;
     QTimer m_feedTimer;
     double m_gain = 1.0;
-    bool m_exiting = false;
-    bool m_warnedNoAudioService = false;
+    bool m_lost = false; // said once, until an utterance plays out again
 };

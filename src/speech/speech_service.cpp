@@ -1,18 +1,15 @@
 #include "speech_service.h"
 
+#include "helper_programs.h"
 #include "helper_protocol.h"
 #include "speech_log.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 
 namespace {
 
 using Result = HelperProcess::Result;
 using Clock = std::chrono::steady_clock;
 
-constexpr auto HelperName = "kelvaro-speech";
+constexpr QStringView HelperName = u"kelvaro-speech";
 // After this many helpers in a row fail to start, speech stays off.
 constexpr int MaxFailedStarts = 3;
 
@@ -40,12 +37,7 @@ QString describe(Result result)
 
 QString SpeechService::defaultHelperPath()
 {
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    const QString beside = programDir.filePath(QLatin1StringView(HelperName));
-    if (QFileInfo(beside).isExecutable())
-        return beside;
-    return QDir::cleanPath(programDir.filePath(QStringLiteral(KELVARO_HELPER_FROM_BINARY)) + u'/'
-        + QLatin1StringView(HelperName));
+    return helperProgramPath(HelperName);
 }
 
 SpeechService::SpeechService(Options options)

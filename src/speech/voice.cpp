@@ -1,15 +1,18 @@
 #include "voice.h"
 
 #include "audio_output.h"
-#include "speech_engine.h"
+#include "speech_log.h"
 
+#include <QEventLoop>
 #include <QString>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 Voice::Voice(SpeechEngine& engine, AudioOutput& output)
-    : m_engine(engine)
-    , m_output(output)
+    : m_output(output)
+    , m_renderer(engine, output)
 {
     m_output.setVolume(m_volume / 100.0);
 }
@@ -23,13 +26,14 @@ void Voice::setVolume(int volume)
 void Voice::Speak(const QString& text, int flags)
 {
     if (flags & SVSFPurgeBeforeSpeak)
-        m_output.stop();
+        m_renderer.cut();
     if (text.isEmpty())
         return;
-    // Rendering is synchronous and fast: a line of drill text takes a few milliseconds.
-    m_output.play(m_engine.synthesize(text, m_englishVoice));
-    if (!(flags & SVSFlagsAsync))
-        m_output.waitUntilPlayed();
+    const quint64 ticket = m_renderer.say(text, m_englishVoice);
+    if (flags & SVSFlagsAsync)
+        return;
+    waitUntilHandedOver(ticket);
+    m_output.waitUntilPlayed();
 }
 
 void Voice::SayNow(const QString& text)
@@ -44,7 +48,31 @@ void Voice::SayAndWait(const QString& text)
     Speak(text, SVSFDefault);
 }
 
+void Voice::prefetch(const QStringList& likelyNext)
+{
+    m_renderer.prefetch(likelyNext, m_englishVoice);
+}
+
 void Voice::greet(const QString& text)
 {
     Speak(text, SVSFlagsAsync);
+}
+
+void Voice::waitUntilHandedOver(quint64 ticket)
+{
+    if (m_renderer.isSettled(ticket))
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    poll.callOnTimeout(&loop, [&] {
+        if (m_renderer.isSettled(ticket))
+            loop.quit();
+    });
+    poll.start(std::chrono::milliseconds(2));
+    QTimer::singleShot(kRenderWaitMilliseconds, &loop, [&] {
+        qCWarning(lcSpeech, "A text took more than %d s to render: the drill goes on without it.",
+            kRenderWaitMilliseconds / 1000);
+        loop.quit();
+    });
+    loop.exec();
 }

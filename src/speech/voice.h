@@ -1,20 +1,27 @@
 #pragma once
 
+#include "drill_speech.h"
 #include "english_voice.h"
+#include "speech_renderer.h"
 
 class AudioOutput;
 class SpeechEngine;
 class QString;
 
 // The program's one speaking voice: background speaking, blocking speaking, purge-and-stop
-// and a volume from 0 to 100. Speech failures never reach the caller.
-class Voice {
+// and a volume from 0 to 100. Texts are rendered off the caller's thread, the likely next
+// ones ahead of time, so speaking never holds up a key press. Speech failures never reach
+// the caller.
+class Voice : public DrillSpeech {
 public:
     enum SpeakFlags {
         SVSFDefault = 0, // return only when the text has been spoken
         SVSFlagsAsync = 1, // return at once, speak in the background
         SVSFPurgeBeforeSpeak = 2, // with a null text: stop speaking and drop the queue
     };
+
+    // How long a blocking speech waits for its text to be rendered before giving up on it.
+    static constexpr int kRenderWaitMilliseconds = 10'000;
 
     Voice(SpeechEngine& engine, AudioOutput& output);
 
@@ -28,15 +35,19 @@ public:
     void Speak(const QString& text, int flags);
 
     // Cuts off any speech and starts the text in the background.
-    void SayNow(const QString& text);
-    // Cuts off any speech, then returns once the text has been spoken.
-    void SayAndWait(const QString& text);
+    void SayNow(const QString& text) override;
+    // Cuts off any speech, then returns once the text has been spoken. Events, key presses
+    // included, are handled meanwhile: the caller decides what they may do.
+    void SayAndWait(const QString& text) override;
+    void prefetch(const QStringList& likelyNext) override;
     // Starts the text in the background after whatever is being said.
     void greet(const QString& text);
 
 private:
-    SpeechEngine& m_engine;
+    void waitUntilHandedOver(quint64 ticket);
+
     AudioOutput& m_output;
+    SpeechRenderer m_renderer;
     int m_volume = 100;
     EnglishVoice m_englishVoice = DefaultEnglishVoice;
 };

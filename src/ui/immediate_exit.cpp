@@ -1,6 +1,6 @@
 #include "immediate_exit.h"
 
-#include "sink_audio_output.h"
+#include "background_audio_output.h"
 
 #include <cstdio>
 #include <cstdlib>

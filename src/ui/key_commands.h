@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include <array>
+#include <deque>
 #include <optional>
 
 class MainWindow;
@@ -11,6 +12,8 @@ class QKeyEvent;
 
 // The drill's keys, the same four commands under each hand. Every key press in the window
 // comes here first, whichever control has the focus, and then goes on to that control.
+// While a command waits for speech to be heard, keys typed meanwhile are kept and run in
+// order afterwards, mouse and menu input is dropped, and Esc still ends the program at once.
 class KeyCommands : public QObject {
     Q_OBJECT
 public:
@@ -49,8 +52,12 @@ protected:
 
 private:
     bool isFirstDelivery(const QObject* receiver) const;
+    bool filterWhileBusy(const QObject* receiver, QEvent* event);
+    void runGuarded(Command command);
     void run(Command command);
 
     MainWindow& m_window;
     ProgramExit& m_exit;
+    bool m_busy = false; // a command is running, possibly waiting with events handled
+    std::deque<Command> m_typedAhead;
 };

@@ -10,11 +10,13 @@
 #include "voice.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
 
+#include <array>
 #include <exception>
 
 namespace {
@@ -70,9 +72,35 @@ void MenuCommands::buildMenus(QMainWindow& window)
     connect(getVoice, &QAction::triggered, this, [this] {
         reportingFailures(QStringLiteral("Get Voice"), [this] { m_voice.setVolume(100); });
     });
+    addEnglishVoiceChoice(*voice);
 
     QAction* version = named(bar->addAction(QStringLiteral("Version")), "mnuVersion");
     connect(version, &QAction::triggered, this, &MenuCommands::showVersion);
+}
+
+void MenuCommands::addEnglishVoiceChoice(QMenu& menu)
+{
+    struct Choice {
+        EnglishVoice voice;
+        const char* caption;
+        const char* name;
+    };
+    static constexpr std::array<Choice, 3> Choices = { {
+        { EnglishVoice::Male, "Male (Flite)", "mnuVoiceMale" },
+        { EnglishVoice::Female, "Female (Flite)", "mnuVoiceFemale" },
+        { EnglishVoice::Espeak, "espeak-ng", "mnuVoiceEspeak" },
+    } };
+    menu.addSeparator();
+    auto* group = new QActionGroup(&menu);
+    group->setExclusive(true);
+    for (const Choice& choice : Choices) {
+        QAction* item = named(menu.addAction(QLatin1String(choice.caption)), choice.name);
+        item->setCheckable(true);
+        item->setChecked(m_voice.englishVoice() == choice.voice);
+        group->addAction(item);
+        const EnglishVoice voice = choice.voice;
+        connect(item, &QAction::triggered, this, [this, voice] { m_voice.setEnglishVoice(voice); });
+    }
 }
 
 template <typename Command>

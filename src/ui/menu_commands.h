@@ -5,6 +5,7 @@
 class EditorLauncher;
 class FontChooser;
 class MessageBoxes;
+class QMenu;
 class ProgramExit;
 class QMainWindow;
 class QString;
@@ -13,7 +14,7 @@ class ReadingRun;
 class Voice;
 
 // The menu bar: opening a drill file, starting the text editor, the display font, muting the
-// voice, the version box and Exit.
+// voice and choosing its English voice, the version box and Exit.
 class MenuCommands : public QObject {
     Q_OBJECT
 public:
@@ -25,6 +26,8 @@ public:
 
 private:
     void buildMenus(QMainWindow& window);
+    // The English voice as radio items, showing the one the voice was started with.
+    void addEnglishVoiceChoice(QMenu& menu);
     void startEditor();
     void chooseFont();
     void showVersion();

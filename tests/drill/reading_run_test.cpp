@@ -4,8 +4,7 @@
 #include "error_reporter.h"
 #include "file_chooser.h"
 #include "reading_run.h"
-#include "recording_speech.h"
-#include "voice.h"
+#include "recording_drill_speech.h"
 
 #include <QHash>
 #include <QTest>
@@ -91,9 +90,8 @@ struct Drill : DrillView, Clock, DrillFileReader, FileChooser, ErrorReporter {
     QTime now { 9, 0, 0 };
     QHash<QString, QStringList> files;
     QStringList failing, errors;
-    RecordingSpeech speech;
-    Voice voice { speech.engine, speech.output };
-    ReadingRun run { *this, voice, *this, *this, *this, *this };
+    RecordingDrillSpeech speech;
+    ReadingRun run { *this, speech, *this, *this, *this, *this };
 };
 
 // Stepping through a drill: what is shown, counted, timed and said, and what a command that
@@ -152,6 +150,28 @@ private slots:
         f.type(QString(LineStore::Capacity, u'F'));
         QCOMPARE(f.seen(), u"line 3001|count 1||"_s);
         QCOMPARE(f.lastSaid(), u"stop, say line 3001"_s);
+    }
+
+    // After each step the speech hears what the learner most likely asks for next: the next
+    // line, the same one again, the one before; once finished, the notice.
+    void hintsWhatIsLikelyNext_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("likely");
+        QTest::newRow("opened") << u""_s << u"line 1"_s;
+        QTest::newRow("first line") << u"F"_s << u"line 2,line 1"_s;
+        QTest::newRow("middle line") << u"FF"_s << u"line 3,line 2,line 1"_s;
+        QTest::newRow("last line") << u"FFF"_s << u"line 3,line 2"_s;
+        QTest::newRow("back") << u"FFFS"_s << u"line 3,line 2,line 1"_s;
+        QTest::newRow("finished") << u"FFF+F"_s << u"Reset: [R] or [U]"_s;
+        QTest::newRow("reset") << u"FFF+FR"_s << u"line 1"_s;
+    }
+    void hintsWhatIsLikelyNext()
+    {
+        QFETCH(QString, keys);
+        Drill f(3);
+        f.type(keys);
+        QTEST(f.speech.likelyNext.join(u','), "likely");
     }
 
     void openingLoadsCountsAndStartsOver()

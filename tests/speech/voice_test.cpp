@@ -1,12 +1,15 @@
 #include "recording_speech.h"
 #include "voice.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 using Way = void (Voice::*)(const QString&);
 
-// What the voice asks of its engine and audio output for each way of speaking.
+// What the voice asks of its engine and audio output for each way of speaking, what it renders
+// ahead, and that nothing stale or cut off is ever played.
 class TestVoice : public QObject {
     Q_OBJECT
 
@@ -16,22 +19,80 @@ private slots:
         QTest::addColumn<Way>("way");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("say now") << &Voice::SayNow << u"line one"_s << u"stop, say line one"_s;
+        QTest::addColumn<bool>("blocks");
+        QTest::newRow("say now") << &Voice::SayNow << u"line one"_s << u"stop, say line one"_s
+                                 << false;
         QTest::newRow("say and wait")
-            << &Voice::SayAndWait << u"40 words/min"_s << u"stop, say 40 words/min, wait"_s;
-        QTest::newRow("greeting") << &Voice::greet << u"Hi!"_s << u"say Hi!"_s;
-        QTest::newRow("a blank line still cuts off") << &Voice::SayNow << QString() << u"stop"_s;
+            << &Voice::SayAndWait << u"40 words/min"_s << u"stop, say 40 words/min, wait"_s << true;
+        QTest::newRow("greeting") << &Voice::greet << u"Hi!"_s << u"say Hi!"_s << false;
+        QTest::newRow("a blank line still cuts off")
+            << &Voice::SayNow << QString() << u"stop"_s << false;
     }
 
+    // A slow engine: what blocks has been handed over and waited for when the call returns.
     void speakingWays()
     {
         QFETCH(Way, way);
         QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QFETCH(bool, blocks);
+        RecordingSpeech speech;
+        speech.engine.renderTime = 100ms;
+        Voice voice(speech.engine, speech.output);
+        speech.clear();
+        (voice.*way)(text);
+        if (blocks)
+            QCOMPARE(speech.said().join(u", "), expected);
+        QTRY_COMPARE(speech.said().join(u", "), expected);
+    }
+
+    // The likely next lines are rendered ahead, and one of them is then played within the
+    // call that asks for it; a change of voice renders again in the new voice.
+    void rendersAheadWhatIsLikelyNext()
+    {
         RecordingSpeech speech;
         Voice voice(speech.engine, speech.output);
-        speech.log.clear();
-        (voice.*way)(text);
-        QTEST(speech.log.join(u", "), "expected");
+        voice.prefetch({ u"two"_s, u"one"_s, QString() });
+        QTRY_COMPARE(speech.renderings(), (QStringList { u"two"_s, u"one"_s }));
+        speech.clear();
+        voice.SayNow(u"one"_s);
+        QCOMPARE(speech.said(), (QStringList { u"stop"_s, u"say one"_s }));
+        voice.prefetch({ u"two"_s, u"three"_s });
+        QTRY_COMPARE(speech.renderings(), QStringList { u"three"_s });
+        voice.setEnglishVoice(EnglishVoice::Female);
+        voice.SayNow(u"two"_s);
+        QTRY_COMPARE(speech.said().last(), u"say two"_s);
+        QCOMPARE(speech.renderings().last(), u"female:two"_s);
+    }
+
+    // Keys at 30 a second on an engine far slower than that: no call waits for rendering and
+    // the line asked for last is the one heard. A line cut off is never played.
+    void aSlowEngineNeverHoldsUpTheCallerNorPlaysStaleLines()
+    {
+        RecordingSpeech speech;
+        speech.engine.renderTime = 300ms;
+        Voice voice(speech.engine, speech.output);
+        QElapsedTimer calls;
+        calls.start();
+        qint64 busy = 0;
+        for (int line = 1; line <= 30; ++line) {
+            QElapsedTimer call;
+            call.start();
+            voice.SayNow(u"line %1"_s.arg(line));
+            busy += call.elapsed();
+            QTest::qWait(33);
+        }
+        // Waiting for the engine would take 30 x 300 ms = 9 s in the calls alone.
+        QVERIFY2(busy < 3000, qPrintable(u"the calls took %1 ms"_s.arg(busy)));
+        QTRY_COMPARE_WITH_TIMEOUT(speech.said().last(), u"say line 30"_s, 10000);
+
+        speech.clear();
+        voice.SayNow(u"cut off"_s);
+        QTest::qWait(50); // most often cut while it renders; otherwise before it starts
+        voice.Speak(QString(), Voice::SVSFPurgeBeforeSpeak);
+        voice.SayNow(u"after"_s);
+        QTRY_COMPARE(speech.said().last(), u"say after"_s);
+        QVERIFY2(!speech.said().contains(u"say cut off"_s), qPrintable(speech.said().join(u", ")));
     }
 };
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "audio_output.h"
 #include "clock.h"
 #include "drill_file_reader.h"
 #include "editor_launcher.h"
@@ -19,26 +18,25 @@
 #include <optional>
 
 // Everything outside the window, recorded or answered as a test sets it: the clock, the
-// drill file, the dialogs, the message boxes, the editor, the audio device and the exit.
+// drill file, the dialogs, the message boxes, the editor, the speech and the exit.
 struct FakeWindowServices : ProgramExit,
                             Clock,
                             DrillFileReader,
-                            AudioOutput,
                             FileChooser,
                             FontChooser,
                             EditorLauncher,
                             MessageBoxes {
-    void exitNow() override { ++exits; }
+    void exitNow() override
+    {
+        ++exits;
+        saidAtExit = speech.said();
+    }
     QTime timeOfDay() const override { return now; }
     DrillFileContents read(const QString& path, int) override
     {
         readPaths += path;
         return onRead(path);
     }
-    void play(const Pcm&) override { }
-    void stop() override { speech += QStringLiteral("stop"); }
-    void setVolume(double gain) override { volume = gain; }
-    void waitUntilPlayed() override { onWait(); }
     QString chooseFileToOpen(const QString&) override { return file; }
     std::optional<QFont> chooseFont() override { return font; }
     std::optional<QColor> chooseColor() override { return color; }
@@ -58,14 +56,13 @@ struct FakeWindowServices : ProgramExit,
     }
 
     int exits = 0;
-    double volume = -1;
     bool editorInstalled = true;
     QTime now { 9, 0, 0 };
     QString file = QStringLiteral("drill.txt");
-    QStringList lines, speech, errors, shown, readPaths;
+    QStringList lines, errors, shown, readPaths, saidAtExit;
     std::optional<QFont> font;
     std::optional<QColor> color;
-    std::function<void()> onWait = [] {};
+    RecordingSpeech speech;
     // Every file holds `lines` unless a test says otherwise.
     std::function<DrillFileContents(const QString&)> onRead = [this](const QString&) {
         return DrillFileContents { lines, {} };

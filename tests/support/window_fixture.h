@@ -14,12 +14,16 @@
 
 // The real window with every outside effect recorded, or answered as the test sets it.
 struct WindowFixture : FakeWindowServices {
-    RecordingEngine engine { speech };
-    Voice voice { engine, *this };
+    Voice voice { speech.engine, speech.output };
+    // The voice a learner chose on the command line, set before the window is made.
+    struct StartedAs {
+        StartedAs(Voice& voice, EnglishVoice english) { voice.setEnglishVoice(english); }
+    } startedAs;
     MainWindow window { services(voice) };
     std::vector<std::unique_ptr<QObject>> standIns;
 
-    WindowFixture()
+    explicit WindowFixture(EnglishVoice englishVoice = DefaultEnglishVoice)
+        : startedAs(voice, englishVoice)
     {
         window.showOnScreen();
         QVERIFY(QTest::qWaitForWindowActive(&window));

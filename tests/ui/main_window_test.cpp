@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDrag>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -68,7 +69,7 @@ private slots:
         QTRY_COMPARE(f.window.frameGeometry(), f.window.screen()->geometry());
         QVERIFY(!f.window.isFullScreen() && !f.window.isMaximized());
         QCOMPARE(f.seen(), u"SelectYourFile!||FontSize 100|"_s);
-        QCOMPARE(f.speech, QStringList { u"say SelectYourFile!"_s });
+        QTRY_COMPARE(f.speech.said(), QStringList { u"say SelectYourFile!"_s });
     }
 
     // The same commands under each hand, typed on a five-line drill with the modifiers held.
@@ -118,7 +119,7 @@ private slots:
         QCOMPARE(display->fitted().shownText(), longLine);
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, u"j"_s, true);
         QApplication::sendEvent(QApplication::focusWidget(), &repeat);
-        QCOMPARE(f.speech.mid(f.speech.size() - 3),
+        QTRY_COMPARE(f.speech.said().mid(f.speech.said().size() - 3),
             (QStringList { u"say "_s + longLine, u"stop"_s, u"say two"_s }));
         QFont font = display->font();
         font.setPointSizeF(2.5);
@@ -139,7 +140,7 @@ private slots:
     {
         WindowFixture f;
         int upToDate = 0;
-        f.onWait = [&] {
+        f.speech.output.onWait = [&] {
             upToDate += f.window.screen()->grabWindow(f.window.winId()).toImage()
                 == f.window.grab().toImage();
         };
@@ -157,7 +158,8 @@ private slots:
         QCOMPARE(describe(f.window.menuBar()->actions()),
             u"mnuFile File(&F)[mnuFileOpen Open Text File(&O),mnuFileText Open \"NOTE PAD\"(&E),"
             "mnuSaparator -,mnuEnd Exit(&X)],mnuFont Font(100P),"
-            "mnuVoice Voice[mnuPause Pause,mnuGetVoice Get Voice],mnuVersion Version"_s);
+            "mnuVoice Voice[mnuPause Pause,mnuGetVoice Get Voice, -,mnuVoiceMale Male (Flite),"
+            "mnuVoiceFemale Female (Flite),mnuVoiceEspeak espeak-ng],mnuVersion Version"_s);
         QCOMPARE(f.find<QAction>("mnuFileOpen")->shortcut(), QKeySequence(u"Ctrl+O"_s));
         f.openDrill({ u"一"_s, u"二"_s });
         f.file.clear(); // cancelled
@@ -175,9 +177,9 @@ private slots:
         QCOMPARE(display->palette().color(QPalette::Text), QColor(Qt::red));
         QCOMPARE(f.caption("lblFontSize"), u"FontSize 100"_s);
         f.trigger("mnuPause");
-        QCOMPARE(f.volume, 0.0);
+        QCOMPARE(f.speech.volume(), 0.0);
         f.trigger("mnuGetVoice");
-        QCOMPARE(f.volume, 1.0);
+        QCOMPARE(f.speech.volume(), 1.0);
         f.trigger("mnuVersion");
         QCOMPARE(f.shown,
             QStringList { u"VERSION:Kelvaro\r\n\r\nVersion1. (C) 2026 The Kelvaro developers"_s });
@@ -353,6 +355,96 @@ private slots:
         QEXPECT_FAIL("", "there is no such control", Continue);
         QLabel* missing = f.find<QLabel>("lblNoSuchCaption");
         QVERIFY(missing && missing->text().isEmpty());
+    }
+
+    // The Voice menu shows the English voice the program started with, as one radio item of
+    // three, and a choice there speaks the next line in that voice.
+    void englishVoiceChoice()
+    {
+        WindowFixture f(EnglishVoice::Espeak);
+        const auto checked = [&] {
+            QStringList names;
+            for (const char* name : { "mnuVoiceMale", "mnuVoiceFemale", "mnuVoiceEspeak" }) {
+                if (f.find<QAction>(name)->isChecked())
+                    names += QLatin1String(name);
+            }
+            return names;
+        };
+        QCOMPARE(checked(), QStringList { u"mnuVoiceEspeak"_s });
+        f.trigger("mnuVoiceFemale");
+        QCOMPARE(checked(), QStringList { u"mnuVoiceFemale"_s });
+        QCOMPARE(f.voice.englishVoice(), EnglishVoice::Female);
+        f.openDrill({ u"one"_s });
+        f.press(u"F");
+        QTRY_VERIFY(f.speech.renderings().contains(u"female:one"_s));
+    }
+
+    // Keys typed while the rate is being said wait until it has been said, then run in order;
+    // a click on the menu bar meanwhile does nothing.
+    void keysTypedDuringTheRateRunAfterIt()
+    {
+        WindowFixture f;
+        QString seenDuringTheWait;
+        int waits = 0;
+        f.speech.output.onWait = [&] {
+            if (waits++ > 0)
+                return;
+            f.press(u"1D");
+            QTest::mouseClick(f.window.menuBar(), Qt::LeftButton, {},
+                f.window.menuBar()->actionGeometry(f.window.menuBar()->actions().first()).center());
+            seenDuringTheWait = f.seen();
+        };
+        f.openDrill({ u"one"_s });
+        f.press(u"FF");
+        QCOMPARE(seenDuringTheWait, u"one|count 1|FontSize 100|60 words/min"_s);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QCOMPARE(f.seen(), u"Reset: [R] or [U]|-|FontSize 101|60 words/min"_s);
+        QCOMPARE(waits, 2);
+    }
+
+    // Esc typed behind other keys while the rate is being said ends the program there and then,
+    // before any of the notices those keys would give.
+    void escBehindTypedKeysEndsAtOnce()
+    {
+        WindowFixture f;
+        int waits = 0;
+        f.speech.output.onWait = [&] {
+            if (waits++ > 0)
+                return;
+            f.press(u"FDS");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        };
+        f.openDrill({ u"one"_s });
+        f.press(u"FF");
+        QCOMPARE(f.exits, 1);
+        QVERIFY2(!f.saidAtExit.join(u',').contains(ReadingRun::Notice),
+            qPrintable(f.saidAtExit.join(u',')));
+        QCOMPARE(f.saidAtExit.last(), u"wait"_s);
+    }
+
+    // A key held down (30 presses a second) on an engine ten times slower than that: every
+    // press moves on at once, and the line finally shown is the one heard.
+    void aHeldKeyNeverWaitsForSpeech()
+    {
+        WindowFixture f;
+        f.speech.engine.renderTime = std::chrono::milliseconds(300);
+        QStringList drill;
+        for (int n = 1; n <= 40; ++n)
+            drill += u"line %1"_s.arg(n);
+        f.openDrill(drill);
+        qint64 busy = 0;
+        for (int press = 0; press < 30; ++press) {
+            QElapsedTimer handling;
+            handling.start();
+            QKeyEvent held(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, u"j"_s, press > 0);
+            QApplication::sendEvent(QApplication::focusWidget(), &held);
+            busy += handling.elapsed();
+            QTest::qWait(33);
+        }
+        // Rendering on the window's thread alone would take 30 x 300 ms = 9 s.
+        QVERIFY2(busy < 3000, qPrintable(u"the presses took %1 ms"_s.arg(busy)));
+        QCOMPARE(f.window.displayText(), u"line 30"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(f.speech.said().last(), u"say line 30"_s, 15000);
     }
 };
 

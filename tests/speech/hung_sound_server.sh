@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# hung_sound_server.sh <kelvaro> <audio server directory>: runs the real program on a virtual
+# X display and stops the test audio server (SIGSTOP) while the greeting is spoken, as if the
+# server had hung. The window must still take keys, and Esc must end the program at once with
+# exit code 0.
+set -euo pipefail
+fail() { echo "FAIL: $*" >&2; exit 1; }
+type -P xvfb-run xauth xdotool >/dev/null ||
+    fail "needs xvfb-run, xauth and xdotool (scripts/install-deps.sh test installs them)"
+if [[ -z "${KELVARO_ON_VIRTUAL_DISPLAY:-}" ]]; then
+    KELVARO_ON_VIRTUAL_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+runtime="$2/runtime"
+server=$(cat "$runtime/pulse/pid")
+[[ $(cat "/proc/$server/comm" 2>/dev/null) == pulseaudio ]] || fail "no test audio server in $2"
+pid=
+trap 'kill -CONT "$server"; [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true' EXIT
+XDG_RUNTIME_DIR="$runtime" PULSE_SERVER="unix:$runtime/pulse/native" QT_QPA_PLATFORM=xcb "$1" &
+pid=$!
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kelvaro$' | head -n 1) || true
+[[ -n "$window" ]] || fail "the Kelvaro window did not appear"
+kill -STOP "$server"
+xdotool windowfocus --sync "$window"
+xdotool key --delay 100 1 f 0 f
+started=$(date +%s%N)
+xdotool key Escape
+timeout 5 tail --pid="$pid" -f /dev/null || fail "the program did not end on Esc within 5 s"
+wait "$pid" && status=0 || status=$?
+pid=
+[[ $status -eq 0 ]] || fail "the program ended with exit code $status on Esc"
+echo "PASS: window up and Esc ended it in $(( ($(date +%s%N) - started) / 1000000 )) ms" \
+    "while the audio server was stopped"
