@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# hung_sound_server.sh <kelvaro> <audio server directory>: runs the real program on a virtual
-# X display and stops the test audio server (SIGSTOP) while the greeting is spoken, as if the
-# server had hung. The window must still take keys, and Esc must end the program at once with
-# exit code 0.
+# hung_sound_server.sh <kelvaro> <audio server directory>: stops the test audio server
+# (SIGSTOP), as if it had hung, and then runs the real program on a virtual X display. The
+# window must still come up and take keys, and Esc must end the program at once with exit
+# code 0.
 set -euo pipefail
 fail() { echo "FAIL: $*" >&2; exit 1; }
 type -P xvfb-run xauth xdotool >/dev/null ||
@@ -15,11 +15,11 @@ server=$(cat "$runtime/pulse/pid")
 [[ $(cat "/proc/$server/comm" 2>/dev/null) == pulseaudio ]] || fail "no test audio server in $2"
 pid=
 trap 'kill -CONT "$server"; [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true' EXIT
+kill -STOP "$server"
 XDG_RUNTIME_DIR="$runtime" PULSE_SERVER="unix:$runtime/pulse/native" QT_QPA_PLATFORM=xcb "$1" &
 pid=$!
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kelvaro$' | head -n 1) || true
 [[ -n "$window" ]] || fail "the Kelvaro window did not appear"
-kill -STOP "$server"
 xdotool windowfocus --sync "$window"
 xdotool key --delay 100 1 f 0 f
 started=$(date +%s%N)
