@@ -21,6 +21,10 @@ version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/kelvaro" --version) ||
 [[ $version == "Kelvaro "* ]] || fail "kelvaro --version printed '$version'"
 
 entry=$prefix/share/applications/$app.desktop
+# The program finds its helpers in libexec/kelvaro, relative to its own folder.
+for helper in kelvaro-speech kelvaro-audio; do
+    [[ -x $prefix/libexec/kelvaro/$helper ]] || fail "no $helper in $prefix/libexec/kelvaro"
+done
 desktop-file-validate "$entry" || fail "desktop-file-validate refused $entry"
 for line in 'Exec=kelvaro %f' 'MimeType=text/plain;' "Icon=$app" 'Name\[ja\]=.+' \
     'Comment\[ja\]=.+' 'Categories=(.*;)?Education;.*'; do
@@ -51,11 +55,12 @@ dpkg-deb -I "${packages[0]}" >"$work/control.txt"
 depends=$(sed -n 's/^ Depends: //p' "$work/control.txt")
 # Found by dpkg-shlibdeps, and what the program loads at run time without linking it.
 for package in libc6 libqt6widgets6 libqt6multimedia6 libespeak-ng1 espeak-ng-data \
-    mecab-naist-jdic fonts-noto-cjk qt6-qpa-plugins qt6-translations-l10n; do
+    libflite1 libmecab2 libsoxr0 mecab-naist-jdic fonts-noto-cjk qt6-qpa-plugins qt6-translations-l10n; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "the package does not depend on $package: $depends"
 done
 dpkg-deb -c "${packages[0]}" >"$work/contents.txt"
-for path in usr/bin/kelvaro usr/share/applications/$app.desktop usr/share/metainfo/$app.metainfo.xml \
+for path in usr/bin/kelvaro usr/libexec/kelvaro/kelvaro-speech usr/libexec/kelvaro/kelvaro-audio \
+    usr/share/applications/$app.desktop usr/share/metainfo/$app.metainfo.xml \
     usr/share/icons/hicolor/256x256/apps/$app.png usr/share/man/man1/kelvaro.1.gz; do
     grep -q " \./$path\$" "$work/contents.txt" || fail "the package holds no $path"
 done
