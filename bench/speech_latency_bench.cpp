@@ -19,6 +19,7 @@
 #include "reading_run.h"
 #include "sink_audio_output.h"
 #include "speech_engine.h"
+#include "speech_service.h"
 #include "voice.h"
 
 #include <QCoreApplication>
@@ -200,14 +201,20 @@ int main(int argc, char* argv[])
         std::printf("espeak-ng is not available: nothing to measure\n");
         return 0;
     }
-    SpeechEngine& engine = espeak;
+    // The voices as the program speaks them: through the speech helper, built beside it.
+    SpeechServiceOptions options;
+    options.helperPath
+        = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kelvaro-speech");
+    SpeechService service(options);
+    SpeechEngine& engine = service;
     const std::vector<std::pair<EnglishVoice, const char*>> voices
         = { { EnglishVoice::Male, "male" }, { EnglishVoice::Female, "female" },
               { EnglishVoice::Espeak, "espeak-ng" } };
 
-    std::printf("Rendering (the engine behind SpeechEngine):\n");
+    std::printf("Rendering (the speech helper; the in-process engine used before):\n");
     for (const auto& [english, name] : voices)
         measureRendering(engine, english, name);
+    measureRendering(espeak, EnglishVoice::Espeak, "before");
 
     BackgroundAudioOutput output(
         QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kelvaro-audio"));
@@ -215,7 +222,7 @@ int main(int argc, char* argv[])
         size_t(Drill.size()));
     for (const int interval : { 300, 33 }) {
         const char* pace = interval >= 300 ? "every 0.3 s" : "held, 30/s";
-        pressesThroughSynchronousPath(engine, interval)
+        pressesThroughSynchronousPath(espeak, interval)
             .print("before: synchronous", "espeak-ng", pace);
         for (const auto& [english, name] : voices)
             pressesThroughDrill(engine, output, english, interval)
