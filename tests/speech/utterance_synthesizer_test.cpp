@@ -1,3 +1,4 @@
+#include "espeak_voices.h"
 #include "pcm_checks.h"
 #include "pcm_shaping.h"
 #include "utterance_synthesizer.h"
@@ -68,6 +69,22 @@ private slots:
             qPrintable(QString::number(seconds(pcm))));
         // Flite alone starts with some 200 ms of silence.
         QVERIFY2(leadIn(pcm) < 0.015, qPrintable(QString::number(leadIn(pcm))));
+    }
+
+    // The learner who picks the female voice hears a higher voice than the male one, and the
+    // espeak-ng choice is espeak-ng's own English voice, British like the program always had.
+    void eachChoiceIsTheVoiceItNames()
+    {
+        const double male = medianPitch(m_synthesizer.synthesize(DrillLine, EnglishVoice::Male));
+        const double female
+            = medianPitch(m_synthesizer.synthesize(DrillLine, EnglishVoice::Female));
+        QVERIFY2(male > 70 && female > male * 1.3,
+            qPrintable(u"male %1 Hz, female %2 Hz"_s.arg(male).arg(female)));
+        // Also after a Japanese line, which switches espeak-ng to another voice.
+        EspeakVoices espeak;
+        QVERIFY(!espeak.phonemes(u"かな"_s, EspeakVoices::Language::Japanese).isEmpty());
+        const QString dance = espeak.phonemes(u"dance"_s, EspeakVoices::Language::English);
+        QVERIFY2(dance.contains(u"dˈans"_s), qPrintable(dance));
     }
 
     // One utterance at one rate, in the line's order: first as long as the English alone,
