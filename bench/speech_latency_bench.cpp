@@ -14,8 +14,8 @@
 #include "drill_file_reader.h"
 #include "drill_view.h"
 #include "error_reporter.h"
-#include "espeak_engine.h"
 #include "file_chooser.h"
+#include "in_process_espeak.h"
 #include "reading_run.h"
 #include "sink_audio_output.h"
 #include "speech_engine.h"
@@ -196,7 +196,7 @@ void measureRendering(SpeechEngine& engine, EnglishVoice english, const char* na
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    EspeakEngine espeak;
+    InProcessEspeak espeak;
     if (!espeak.isAvailable()) {
         std::printf("espeak-ng is not available: nothing to measure\n");
         return 0;

@@ -2,7 +2,7 @@
 // samples handed back and to the whole utterance, per voice, for short, medium and long
 // English, Japanese and mixed lines, next to today's in-process espeak-ng "en" engine
 // measured in the same run (which hands back nothing before the whole line is rendered).
-#include "espeak_engine.h"
+#include "in_process_espeak.h"
 #include "speech_service.h"
 
 #include <QCoreApplication>
@@ -79,7 +79,7 @@ void measureService(SpeechService& service, EnglishVoice voice)
     }
 }
 
-void measureInProcessEspeak(EspeakEngine& engine)
+void measureInProcessEspeak(InProcessEspeak& engine)
 {
     for (const Line& line : lines()) {
         std::vector<double> whole;
@@ -112,7 +112,7 @@ int main(int argc, char* argv[])
     std::printf("Helper start and first line: %lld ms\n", started.elapsed());
     std::printf("Median / worst of %d runs; the last column is the length of the speech.\n", Runs);
 
-    EspeakEngine engine;
+    InProcessEspeak engine;
     if (engine.isAvailable()) {
         // Interleaved with the service's figures, so both see the same load on the machine.
         std::printf("Baseline: espeak-ng \"en\" rendered in this process (the whole line):\n");
