@@ -101,6 +101,7 @@ void SinkAudioOutput::startNext()
         m_written = 0;
         m_audibleWritten = false;
         m_playingSince.start();
+        m_tookAudioLast.start();
         feed();
         if (m_stream)
             m_feedTimer.start();
@@ -173,12 +174,18 @@ void SinkAudioOutput::feed()
             emit firstAudibleWritten();
         }
         m_written += written;
+        if (written > 0)
+            m_tookAudioLast.restart();
     }
     // A device that stops taking audio, or never reports the end, must not hold up what is
-    // queued after it.
-    if (m_playingSince.elapsed() > playingMilliseconds() + kSafetyMarginMilliseconds) {
-        if (m_written < m_playing.size())
-            reportLost("the sound device stopped taking audio");
+    // queued after it. A server may start a stream late and then take the audio behind time:
+    // while it still takes some, it has not stopped.
+    if (m_playingSince.elapsed() <= playingMilliseconds() + kSafetyMarginMilliseconds)
+        return;
+    if (m_written >= m_playing.size()) {
+        finishUtterance();
+    } else if (m_tookAudioLast.elapsed() > kSafetyMarginMilliseconds) {
+        reportLost("the sound device stopped taking audio");
         finishUtterance();
     }
 }

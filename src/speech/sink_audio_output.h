@@ -70,6 +70,7 @@ private:
     qsizetype m_written = 0;
     bool m_audibleWritten = false;
     QElapsedTimer m_playingSince;
+    QElapsedTimer m_tookAudioLast; // when the device last took a piece of the utterance
     int m_bytesPerSecond = 0;
     QTimer m_feedTimer;
     double m_gain = 1.0;
