@@ -4,12 +4,8 @@
 # window must still come up and take keys, and Esc must end the program at once with exit
 # code 0.
 set -euo pipefail
-fail() { echo "FAIL: $*" >&2; exit 1; }
-type -P xvfb-run xauth xdotool >/dev/null ||
-    fail "needs xvfb-run, xauth and xdotool (scripts/install-deps.sh test installs them)"
-if [[ -z "${KELVARO_ON_VIRTUAL_DISPLAY:-}" ]]; then
-    KELVARO_ON_VIRTUAL_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
+extra_tools=()
+source "$(dirname "$0")/../support/virtual_display.sh"
 runtime="$2/runtime"
 server=$(cat "$runtime/pulse/pid")
 [[ $(cat "/proc/$server/comm" 2>/dev/null) == pulseaudio ]] || fail "no test audio server in $2"

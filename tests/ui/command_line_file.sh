@@ -4,12 +4,8 @@
 # the window stays; a good file, named relative to the working folder, opens without one and is
 # the file Reset reloads. Usage: command_line_file.sh KELVARO WORK_DIR
 set -euo pipefail
-fail() { echo "FAIL: $*" >&2; exit 1; }
-type -P xvfb-run xauth xdotool >/dev/null ||
-    fail "needs xvfb-run, xauth and xdotool (scripts/install-deps.sh test installs them)"
-if [[ -z "${KELVARO_ON_VIRTUAL_DISPLAY:-}" ]]; then
-    KELVARO_ON_VIRTUAL_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
+extra_tools=()
+source "$(dirname "$0")/../support/virtual_display.sh"
 program=$1 work=$2
 mkdir -p "$work"
 printf 'Reading aloud every day helps.\nこんにちは\n' >"$work/good.txt"

@@ -2,12 +2,8 @@
 # Runs the real program on a virtual X display of its own, presses 1 three times and then Esc,
 # and checks that it ends with exit code 0, keeping a screenshot in the folder given.
 set -euo pipefail
-fail() { echo "FAIL: $*" >&2; exit 1; }
-type -P xvfb-run xauth xdotool scrot >/dev/null ||
-    fail "needs xvfb-run, xauth, xdotool and scrot (scripts/install-deps.sh test installs them)"
-if [[ -z "${KELVARO_ON_VIRTUAL_DISPLAY:-}" ]]; then
-    KELVARO_ON_VIRTUAL_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
+extra_tools=(scrot)
+source "$(dirname "$0")/../support/virtual_display.sh"
 mkdir -p "$2"
 QT_QPA_PLATFORM=xcb "$1" & pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
