@@ -1,15 +1,21 @@
 #include "background_audio_output.h"
+#include "background_history.h"
 #include "command_line.h"
 #include "desktop_editor_launcher.h"
 #include "dialog_file_chooser.h"
 #include "dialog_font_chooser.h"
 #include "dialog_message_boxes.h"
+#include "dialog_progress_dialogs.h"
 #include "disk_drill_file_reader.h"
 #include "helper_programs.h"
+#include "history_recorder.h"
+#include "history_store.h"
 #include "immediate_exit.h"
 #include "kelvaro_version.h"
 #include "main_window.h"
+#include "progress_windows.h"
 #include "qt_translations.h"
+#include "run_settings.h"
 #include "speech_service.h"
 #include "system_clock.h"
 #include "voice.h"
@@ -21,8 +27,44 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
+
+// The voice and pace a run was spoken with, as the history keeps them.
+class VoiceRunSettings : public RunSettings {
+public:
+    explicit VoiceRunSettings(const Voice& voice)
+        : m_voice(voice)
+    {
+    }
+    QString voiceName() const override { return englishVoiceName(m_voice.englishVoice()); }
+    QString paceName() const override { return QStringLiteral("normal"); }
+
+private:
+    const Voice& m_voice;
+};
+
+// Esc and Exit end the program at once; a run handed to the history a moment before is
+// written first.
+class HistoryFlushingExit : public ProgramExit {
+public:
+    HistoryFlushingExit(ProgramExit& exit, BackgroundHistory* history)
+        : m_exit(exit)
+        , m_history(history)
+    {
+    }
+    void exitNow() override
+    {
+        if (m_history)
+            m_history->flush(2000);
+        m_exit.exitNow();
+    }
+
+private:
+    ProgramExit& m_exit;
+    BackgroundHistory* m_history;
+};
 
 QStringList argumentList(int argc, char* argv[])
 {
@@ -62,10 +104,30 @@ int main(int argc, char* argv[])
     DialogFontChooser fontChooser;
     DesktopEditorLauncher editor;
     DialogMessageBoxes messages;
-    ImmediateExit exit(audio);
+    ImmediateExit immediateExit(audio);
 
-    MainWindow window({ voice, clock, files, fileChooser, fontChooser, editor, messages, exit });
+    // With --no-history the history file is neither read nor written.
+    const QString historyPath = command.noHistory ? QString() : HistoryStore::defaultPath();
+    std::unique_ptr<BackgroundHistory> history;
+    if (!historyPath.isEmpty())
+        history = std::make_unique<BackgroundHistory>(historyPath);
+    VoiceRunSettings runSettings(voice);
+    std::unique_ptr<HistoryRecorder> recorder;
+    if (history)
+        recorder = std::make_unique<HistoryRecorder>(*history, runSettings);
+    HistoryFlushingExit exit(immediateExit, history.get());
+    DialogProgressDialogs progressDialogs;
+    ProgressWindows progress(historyPath, progressDialogs);
+
+    MainWindow window(
+        { voice, clock, files, fileChooser, fontChooser, editor, messages, exit, progress });
+    progress.attach(window, window.run());
+    window.run().setEvents(recorder.get());
     window.showOnScreen();
+    // The history file is opened off the window's thread once the first frame is up, so that
+    // a problem with it is reported at start and not after the first run.
+    if (history)
+        QTimer::singleShot(0, &window, [&history] { history->openSoon(); });
     if (!command.file.isEmpty()) {
         // Opened once the window is on screen, so that a file that cannot be read is reported
         // over it, as the Open command does.
