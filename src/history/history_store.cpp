@@ -180,18 +180,18 @@ HistoryStore::Check HistoryStore::checkFile(int& version, QString& why)
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery query(db);
-    const auto broken = [&](const QSqlError& error) {
-        return error.nativeErrorCode() == NotADatabase || error.nativeErrorCode() == Corrupt;
-    };
-    // WAL: a commit is one append to the log, and a reader never waits for a writer.
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !query.next()) {
-        why = QStringLiteral("%1 is not a database: %2").arg(m_path, query.lastError().text());
-        if (broken(query.lastError()))
+    // Nothing is changed in the file until it is known to be ours (or empty): another
+    // program's database is moved aside as it was.
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema")) || !query.next()) {
+        const QSqlError error = query.lastError();
+        if (error.nativeErrorCode() == NotADatabase || error.nativeErrorCode() == Corrupt) {
+            why = QStringLiteral("%1 is not a database: %2").arg(m_path, error.text());
             return Check::Broken;
-        becomeUnavailable(
-            QStringLiteral("%1 cannot be used: %2").arg(m_path, query.lastError().text()));
+        }
+        becomeUnavailable(QStringLiteral("%1 cannot be read: %2").arg(m_path, error.text()));
         return Check::Unusable;
     }
+    const bool empty = query.value(0).toInt() == 0;
     if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()
         || query.value(0).toString() != QStringLiteral("ok")) {
         why = QStringLiteral("%1 is damaged: %2")
@@ -202,14 +202,20 @@ HistoryStore::Check HistoryStore::checkFile(int& version, QString& why)
     }
     query.exec(QStringLiteral("PRAGMA application_id"));
     const qint64 applicationId = query.next() ? query.value(0).toLongLong() : 0;
-    query.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema"));
-    const bool empty = query.next() && query.value(0).toInt() == 0;
     if (applicationId != ApplicationId && !empty) {
         why = QStringLiteral("%1 is not a Kelvaro history").arg(m_path);
         return Check::Broken;
     }
     query.exec(QStringLiteral("PRAGMA user_version"));
     version = query.next() ? query.value(0).toInt() : 0;
+    if (version > latestVersion())
+        return Check::Usable; // read only: nothing is changed, not even the journal mode
+    // WAL: a commit is one append to the log, and a reader never waits for a writer.
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !query.next()) {
+        becomeUnavailable(
+            QStringLiteral("%1 cannot be written: %2").arg(m_path, query.lastError().text()));
+        return Check::Unusable;
+    }
     // A process kill loses nothing committed in WAL mode with NORMAL: the log is written
     // before the commit returns, only its flush to the disk is left to the system.
     query.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
