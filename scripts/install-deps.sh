@@ -16,6 +16,7 @@ test_packages=(
     clang libclang-rt-14-dev
     pulseaudio pulseaudio-utils
     desktop-file-utils appstream dpkg-dev file sqlite3
+    dbus-daemon at-spi2-core python3-pyatspi
 )
 
 wanted=("${run_packages[@]}")

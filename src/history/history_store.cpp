@@ -16,6 +16,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -70,10 +71,16 @@ QString titleOf(const RunRecord& run)
     return first.isEmpty() ? QFileInfo(run.path).fileName() : first;
 }
 
-// The local date and time with its UTC offset, e.g. 2026-12-08T09:30:00+09:00.
+// The local date and time with its UTC offset, e.g. 2026-12-08T09:30:00+09:00; UTC itself is
+// +00:00 too, not Z, so that every row reads alike.
 QString withOffset(const QDateTime& time)
 {
-    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate);
+    const int offset = time.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (offset < 0 ? u'-' : u'+')
+        + QStringLiteral("%1:%2")
+              .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+              .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString newConnectionName()

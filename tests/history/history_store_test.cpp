@@ -99,6 +99,15 @@ private slots:
         HistoryStore again(file);
         QCOMPARE(again.open(), HistoryStore::State::Writable);
         QCOMPARE(again.runs(u"/d/a.txt"_s).size(), 1);
+        // Every date keeps its offset, written alike also for UTC and west of it.
+        RunRecord run = sampleRun(u"/d/a.txt"_s, 3, 40);
+        run.startedAt = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+        run.finishedAt = QDateTime(QDate(2026, 1, 2), QTime(3, 5), Qt::OffsetFromUTC, -16200);
+        QVERIFY(again.record(run));
+        QCOMPARE(
+            again.runs(u"/d/a.txt"_s).constFirst().startedAtText, u"2026-01-02T03:04:05+00:00"_s);
+        QCOMPARE(
+            again.runs(u"/d/a.txt"_s).constFirst().finishedAtText, u"2026-01-02T03:05:00-04:30"_s);
         QCOMPARE(again.drillLines(u"/d/a.txt"_s),
             QStringList({ u"line 1"_s, u"line 2"_s, u"line 3"_s }));
     }
