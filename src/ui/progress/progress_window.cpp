@@ -106,13 +106,16 @@ void ProgressWindow::createControls()
     m_chart = new QChart;
     m_chart->setTitle(QStringLiteral("Rate of every finished run"));
     m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     chtRates = new QChartView(m_chart, splitter);
     chtRates->setObjectName(QStringLiteral("chtRates"));
     chtRates->setAccessibleName(QStringLiteral("Chart of the rate of every run"));
     chtRates->setAccessibleDescription(
         QStringLiteral("The same figures are in the table of runs below."));
     chtRates->setRenderHint(QPainter::Antialiasing);
-    chtRates->setMinimumHeight(200);
+    // Room for the title, two axes with their titles and the legend around the plot itself,
+    // at any font size.
+    chtRates->setMinimumHeight(fontMetrics().height() * 18);
 
     auto* tables = new QWidget(splitter);
     auto* tablesLayout = new QHBoxLayout(tables);
@@ -147,6 +150,8 @@ void ProgressWindow::createControls()
     splitter->addWidget(tables);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({ 1, 1 }); // half and half to begin with
+    splitter->setChildrenCollapsible(false);
     layout->addWidget(splitter, 1);
 
     connect(cboDrill, &QComboBox::currentIndexChanged, this, &ProgressWindow::showChosenDrill);
@@ -244,9 +249,10 @@ void ProgressWindow::fillChart(const QList<RunRow>& runs)
     meanSeries->setPen(QPen(colours.color(QPalette::WindowText), 1.5, Qt::DashLine));
     auto* bestSeries = new QScatterSeries;
     bestSeries->setName(QStringLiteral("Best"));
-    bestSeries->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-    bestSeries->setMarkerSize(14);
-    bestSeries->setColor(colours.color(QPalette::Highlight));
+    // A star in the text colour: told apart from the rate's dots by shape, not colour alone.
+    bestSeries->setMarkerShape(QScatterSeries::MarkerShapeStar);
+    bestSeries->setMarkerSize(fontMetrics().height() * 1.4);
+    bestSeries->setColor(colours.color(QPalette::WindowText));
     bestSeries->setBorderColor(colours.color(QPalette::WindowText));
     for (qsizetype i = 0; i < whole.size(); ++i) {
         const double x = double(whole.at(i)->finishedAt.toMSecsSinceEpoch());
@@ -261,6 +267,7 @@ void ProgressWindow::fillChart(const QList<RunRow>& runs)
 
     auto* dates = new QDateTimeAxis;
     dates->setFormat(QStringLiteral("yyyy-MM-dd"));
+    dates->setTickCount(6);
     dates->setTitleText(QStringLiteral("Date"));
     auto* values = new QValueAxis;
     values->setTitleText(QStringLiteral("Lines per minute"));
@@ -268,9 +275,12 @@ void ProgressWindow::fillChart(const QList<RunRow>& runs)
     if (!whole.isEmpty()) {
         const QDateTime first = whole.constFirst()->finishedAt;
         const QDateTime last = whole.constLast()->finishedAt;
-        // One run, or runs within a minute, still get an axis a day wide to stand in.
-        dates->setRange(first.addSecs(-3600), std::max(last, first.addSecs(3600)));
+        // A margin on both sides keeps the first and last points, the best's star among them,
+        // inside the plot; one run alone gets an hour on each side.
+        const qint64 margin = std::max<qint64>(3600, first.secsTo(last) / 20);
+        dates->setRange(first.addSecs(-margin), last.addSecs(margin));
         values->setRange(0, *std::max_element(rates.cbegin(), rates.cend()) * 1.15 + 1);
+        values->applyNiceNumbers();
     }
     for (QAbstractAxis* axis :
         { static_cast<QAbstractAxis*>(dates), static_cast<QAbstractAxis*>(values) }) {
