@@ -25,8 +25,10 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -43,6 +45,34 @@ public:
 
 private:
     const Voice& m_voice;
+};
+
+// Runs a task once the window's first frame is on screen.
+class AfterFirstFrame : public QObject {
+public:
+    AfterFirstFrame(QWindow* window, std::function<void()> task)
+        : QObject(window)
+        , m_task(std::move(task))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The frame is drawn while the expose event is handled; the task comes after it.
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                m_task();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_task;
 };
 
 // Esc and Exit end the program at once; a run handed to the history a moment before is
@@ -123,11 +153,13 @@ int main(int argc, char* argv[])
         { voice, clock, files, fileChooser, fontChooser, editor, messages, exit, progress });
     progress.attach(window, window.run());
     window.run().setEvents(recorder.get());
-    window.showOnScreen();
     // The history file is opened off the window's thread once the first frame is up, so that
     // a problem with it is reported at start and not after the first run.
-    if (history)
-        QTimer::singleShot(0, &window, [&history] { history->openSoon(); });
+    if (history) {
+        window.winId(); // the native window the filter watches
+        new AfterFirstFrame(window.windowHandle(), [&history] { history->openSoon(); });
+    }
+    window.showOnScreen();
     if (!command.file.isEmpty()) {
         // Opened once the window is on screen, so that a file that cannot be read is reported
         // over it, as the Open command does.
