@@ -22,7 +22,6 @@ namespace {
 
 // "KELV": a SQLite file of ours, told apart from any other SQLite file.
 constexpr qint64 ApplicationId = 1263814738;
-constexpr int BusyTimeoutMs = 5000;
 constexpr int WriteAttempts = 5;
 
 // SQLite's own result codes, as QSqlError::nativeErrorCode() gives them.
@@ -103,8 +102,9 @@ QString HistoryStore::defaultPath()
         + QStringLiteral("/kelvaro/history.sqlite");
 }
 
-HistoryStore::HistoryStore(const QString& path)
+HistoryStore::HistoryStore(const QString& path, int busyTimeoutMs)
     : m_path(path)
+    , m_busyTimeoutMs(busyTimeoutMs)
     , m_connection(newConnectionName())
 {
 }
@@ -174,7 +174,8 @@ bool HistoryStore::openConnection()
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=") + QString::number(BusyTimeoutMs));
+    db.setConnectOptions(
+        QStringLiteral("QSQLITE_BUSY_TIMEOUT=") + QString::number(m_busyTimeoutMs));
     if (!db.open()) {
         becomeUnavailable(
             QStringLiteral("%1 cannot be opened: %2").arg(m_path, db.lastError().text()));
@@ -280,12 +281,16 @@ bool HistoryStore::migrate(int from)
 bool HistoryStore::moveAside(const QString& why)
 {
     close();
-    const QString target = m_path + QStringLiteral(".broken-")
+    const QString stamped = m_path + QStringLiteral(".broken-")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (QFile::exists(target) || !QFile::rename(m_path, target))
+    // A second broken file within the same second gets a number after the time.
+    QString target = stamped;
+    for (int n = 2; QFile::exists(target) && n < 100; ++n)
+        target = stamped + u'-' + QString::number(n);
+    if (!QFile::rename(m_path, target))
         return false;
-    // A log left beside the broken file belongs to it: applied to a new file it would
-    // damage it.
+    // Closing folds the log into the broken file; a log still left (its fold failed)
+    // belongs to it too: applied to the new file it would damage it.
     for (const QString& suffix : { QStringLiteral("-wal"), QStringLiteral("-shm") }) {
         if (QFile::exists(m_path + suffix))
             QFile::rename(m_path + suffix, target + suffix);
@@ -309,37 +314,34 @@ bool HistoryStore::record(const RunRecord& run)
 {
     if (m_state != State::Writable)
         return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QString error;
+    QSqlError error;
     for (int attempt = 1; attempt <= WriteAttempts; ++attempt) {
-        if (writeRun(run))
+        error = writeRun(run);
+        if (!error.isValid())
             return true;
-        const QSqlError last = db.lastError();
-        error = last.text();
-        const QString code = last.nativeErrorCode();
+        const QString code = error.nativeErrorCode();
         if (code != Busy && code != Locked)
             break;
         // Another window holds the write lock longer than the busy time-out: try again.
         QThread::msleep(50 * attempt);
     }
     qCWarning(lcHistory).noquote()
-        << QStringLiteral("A run could not be kept in %1: %2").arg(m_path, error);
+        << QStringLiteral("A run could not be kept in %1: %2").arg(m_path, error.text());
     return false;
 }
 
-bool HistoryStore::writeRun(const RunRecord& run)
+QSqlError HistoryStore::writeRun(const RunRecord& run)
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery query(db);
+    // The query's error, not the connection's, says whether to try again.
     const auto fail = [&] {
-        // The query's error is what the caller reads to decide whether to retry.
         const QSqlError error = query.lastError();
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        qCDebug(lcHistory) << "write failed:" << error.text();
-        return false;
+        return error;
     };
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
+        return query.lastError();
 
     const QString digest = digestOf(run.drillLines);
     query.prepare(QStringLiteral("INSERT INTO drills (path, digest, title) VALUES (?, ?, ?) "
@@ -393,7 +395,7 @@ bool HistoryStore::writeRun(const RunRecord& run)
     }
     if (!query.exec(QStringLiteral("COMMIT")))
         return fail();
-    return true;
+    return {};
 }
 
 QList<DrillSummary> HistoryStore::drills() const

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -57,7 +58,10 @@ public:
     // $XDG_DATA_HOME/kelvaro/history.sqlite, or where the platform keeps application data.
     static QString defaultPath();
 
-    explicit HistoryStore(const QString& path);
+    // How long a write waits for another process's write before it is tried again.
+    static constexpr int DefaultBusyTimeoutMs = 5000;
+
+    explicit HistoryStore(const QString& path, int busyTimeoutMs = DefaultBusyTimeoutMs);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
@@ -95,9 +99,11 @@ private:
     bool moveAside(const QString& why);
     void becomeUnavailable(const QString& why);
     qint64 drillVersion(const QString& path) const;
-    bool writeRun(const RunRecord& run);
+    // No error when the run was kept.
+    QSqlError writeRun(const RunRecord& run);
 
     QString m_path;
+    int m_busyTimeoutMs;
     QString m_connection;
     State m_state = State::Closed;
     QString m_problem;

@@ -6,9 +6,14 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <QSet>
 #include <QTest>
+#include <QThread>
+#include <QtEndian>
 
 #include <optional>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,6 +146,7 @@ private slots:
         QTest::newRow("another program's database") << u"foreign"_s;
         QTest::newRow("a damaged history") << u"damaged"_s;
         QTest::newRow("a history cut short") << u"truncated"_s;
+        QTest::newRow("a history overwritten, its log left") << u"log"_s;
     }
 
     // Moved aside under a dated name, with its log, said once; a new history starts.
@@ -158,7 +164,7 @@ private slots:
                 QVERIFY(QSqlQuery(db).exec(u"CREATE TABLE notes (text TEXT)"_s));
             }
             QSqlDatabase::removeDatabase(u"foreign"_s);
-        } else {
+        } else if (kind != u"log"_s) {
             {
                 HistoryStore store(file);
                 QCOMPARE(store.open(), HistoryStore::State::Writable);
@@ -173,19 +179,76 @@ private slots:
                 bytes.truncate(bytes.size() / 2 + 100);
             writeFile(file, bytes);
         }
+        QByteArray log;
+        if (kind == u"log"_s) {
+            // A damaged file with the log of a run not yet folded into it, as a kill leaves
+            // them: the new history starts empty.
+            {
+                HistoryStore store(file);
+                QCOMPARE(store.open(), HistoryStore::State::Writable);
+                for (int n = 0; n < 40; ++n)
+                    QVERIFY(store.record(sampleRun(u"/d/a.txt"_s, 30, n)));
+            }
+            {
+                HistoryStore store(file);
+                QCOMPARE(store.open(), HistoryStore::State::Writable);
+                QVERIFY(store.record(sampleRun(u"/d/b.txt"_s, 3, 1)));
+                log = readFile(file + u"-wal"_s);
+            }
+            QVERIFY(!log.isEmpty());
+            // The pages the log holds are read from it: the damage goes to pages it lacks. A
+            // log is a 32-byte header, then frames of a 24-byte header (the page number
+            // first, big-endian) and the page.
+            QSet<int> logged;
+            for (qsizetype at = 32; at + 24 + 4096 <= log.size(); at += 24 + 4096)
+                logged.insert(qFromBigEndian<quint32>(log.constData() + at));
+            QByteArray bytes = readFile(file);
+            int damaged = 0;
+            for (int page = 2; page <= bytes.size() / 4096 && damaged < 3; ++page) {
+                if (!logged.contains(page)) {
+                    bytes.replace((page - 1) * 4096, 4096, QByteArray(4096, '\x5a'));
+                    ++damaged;
+                }
+            }
+            QCOMPARE(damaged, 3);
+            writeFile(file, bytes);
+            writeFile(file + u"-wal"_s, log);
+        }
         const QByteArray before = readFile(file);
 
         HistoryWarnings warnings;
         HistoryStore store(file);
-        QCOMPARE(store.open(), HistoryStore::State::Writable);
+        const HistoryStore::State state = store.open();
+        QVERIFY2(state == HistoryStore::State::Writable,
+            qPrintable(store.problem() + QDir(QFileInfo(file).path()).entryList().join(u' ')));
         QCOMPARE(warnings.count, 1);
         QVERIFY2(QRegularExpression(u"/history\\.sqlite\\.broken-\\d{8}-\\d{6}$"_s)
                      .match(store.movedAsideTo())
                      .hasMatch(),
             qPrintable(store.movedAsideTo()));
         QCOMPARE(readFile(store.movedAsideTo()), before);
+        // Nothing of the old file or its log comes into the new one.
+        QCOMPARE(store.drills().size(), 0);
         QVERIFY(store.record(sampleRun(u"/d/a.txt"_s, 3, 40)));
         QCOMPARE(store.runs(u"/d/a.txt"_s).size(), 1);
+        QCOMPARE(store.drills().size(), 1);
+    }
+
+    // Two broken files moved aside one after the other (mostly in the same second) are both
+    // kept, and the second time a new history starts too.
+    void aSecondBrokenFileIsKeptBesideTheFirst()
+    {
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QStringList movedTo;
+        for (const QByteArray& text : { QByteArray("first\n"), QByteArray("second\n") }) {
+            writeFile(file, text.repeated(1000));
+            HistoryStore store(file);
+            QCOMPARE(store.open(), HistoryStore::State::Writable);
+            movedTo.append(store.movedAsideTo());
+        }
+        QVERIFY(movedTo[0] != movedTo[1]);
+        QCOMPARE(readFile(movedTo[0]), QByteArray("first\n").repeated(1000));
+        QCOMPARE(readFile(movedTo[1]), QByteArray("second\n").repeated(1000));
     }
 
     // The drill goes on without a history: the store says why, once, and keeps nothing.
@@ -284,6 +347,32 @@ private slots:
         QCOMPARE(second->exitCode(), 0);
         QCOMPARE(queryValue(file, u"SELECT count(*) FROM runs"_s).toInt(), 400);
         QCOMPARE(queryValue(file, u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+    }
+
+    // A write that finds another process writing longer than the busy time-out tries again,
+    // and is kept.
+    void aWriteWaitsForAnotherWriter()
+    {
+        HistoryStore store(file, 50);
+        QCOMPARE(store.open(), HistoryStore::State::Writable);
+        QSemaphore locked;
+        std::thread other([&] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+                db.setDatabaseName(file);
+                db.open();
+                QSqlQuery(db).exec(u"BEGIN IMMEDIATE"_s);
+                locked.release();
+                QThread::msleep(250);
+                QSqlQuery(db).exec(u"COMMIT"_s);
+            }
+            QSqlDatabase::removeDatabase(u"other"_s);
+        });
+        locked.acquire();
+        const bool kept = store.record(sampleRun(u"/d/a.txt"_s, 3, 40));
+        other.join();
+        QVERIFY(kept);
+        QCOMPARE(store.runs(u"/d/a.txt"_s).size(), 1);
     }
 
     void csvQuotesAsRfc4180_data()
