@@ -203,7 +203,9 @@ int main(int argc, char* argv[])
         for (int i = 0; i < 5; ++i) {
             QElapsedTimer timer;
             timer.start();
-            HistoryStore store(path);
+            // As the program's Progress window opens it: the writer has checked the file.
+            HistoryStore store(
+                path, HistoryStore::DefaultBusyTimeoutMs, HistoryStore::Checking::Light);
             store.open();
             ProgressWindow window(&store, QString(), run, dialogs);
             window.resize(1280, 800);

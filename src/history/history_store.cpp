@@ -102,9 +102,10 @@ QString HistoryStore::defaultPath()
         + QStringLiteral("/kelvaro/history.sqlite");
 }
 
-HistoryStore::HistoryStore(const QString& path, int busyTimeoutMs)
+HistoryStore::HistoryStore(const QString& path, int busyTimeoutMs, Checking checking)
     : m_path(path)
     , m_busyTimeoutMs(busyTimeoutMs)
+    , m_checking(checking)
     , m_connection(newConnectionName())
 {
 }
@@ -200,8 +201,9 @@ HistoryStore::Check HistoryStore::checkFile(int& version, QString& why)
         return Check::Unusable;
     }
     const bool empty = query.value(0).toInt() == 0;
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()
-        || query.value(0).toString() != QStringLiteral("ok")) {
+    if (m_checking == Checking::Thorough
+        && (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()
+            || query.value(0).toString() != QStringLiteral("ok"))) {
         why = QStringLiteral("%1 is damaged: %2")
                   .arg(m_path,
                       query.lastError().isValid() ? query.lastError().text()
@@ -432,7 +434,6 @@ QList<RunRow> HistoryStore::runs(const QString& path) const
         row.id = query.value(0).toLongLong();
         row.startedAtText = query.value(1).toString();
         row.finishedAtText = query.value(2).toString();
-        row.startedAt = QDateTime::fromString(row.startedAtText, Qt::ISODate);
         row.finishedAt = QDateTime::fromString(row.finishedAtText, Qt::ISODate);
         row.elapsedMs = query.value(3).toLongLong();
         row.lines = query.value(4).toInt();

@@ -18,7 +18,6 @@ struct DrillSummary {
 // A kept run, for the Progress window and the CSV export.
 struct RunRow {
     qint64 id = 0;
-    QDateTime startedAt;
     QDateTime finishedAt;
     QString startedAtText; // as stored, with its UTC offset
     QString finishedAtText;
@@ -61,7 +60,13 @@ public:
     // How long a write waits for another process's write before it is tried again.
     static constexpr int DefaultBusyTimeoutMs = 5000;
 
-    explicit HistoryStore(const QString& path, int busyTimeoutMs = DefaultBusyTimeoutMs);
+    // Thorough: the whole file is checked on opening (a damaged one is moved aside); Light
+    // leaves that to the program's writer, which opens the file first, so that a reader on
+    // the window's thread does not read every page.
+    enum class Checking { Thorough, Light };
+
+    explicit HistoryStore(const QString& path, int busyTimeoutMs = DefaultBusyTimeoutMs,
+        Checking checking = Checking::Thorough);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
@@ -104,6 +109,7 @@ private:
 
     QString m_path;
     int m_busyTimeoutMs;
+    Checking m_checking;
     QString m_connection;
     State m_state = State::Closed;
     QString m_problem;

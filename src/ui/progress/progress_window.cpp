@@ -44,6 +44,8 @@ QTableWidget* table(const QStringList& headers, const QString& name, QWidget* pa
     result->verticalHeader()->setVisible(false);
     result->horizontalHeader()->setStretchLastSection(true);
     result->setWordWrap(false);
+    // Column widths from the first rows, not from every one of thousands of runs.
+    result->horizontalHeader()->setResizeContentsPrecision(200);
     return result;
 }
 
@@ -242,7 +244,8 @@ void ProgressWindow::fillChart(const QList<RunRow>& runs)
     const QPalette colours = palette();
     auto* rateSeries = new QLineSeries;
     rateSeries->setName(QStringLiteral("Rate (lines/min)"));
-    rateSeries->setPointsVisible(true);
+    // A dot for each run while they can be told apart; a line alone for hundreds.
+    rateSeries->setPointsVisible(whole.size() <= 300);
     rateSeries->setPen(QPen(colours.color(QPalette::Highlight), 2));
     auto* meanSeries = new QLineSeries;
     meanSeries->setName(QStringLiteral("Mean of five runs"));

@@ -31,7 +31,9 @@ void ProgressWindows::showProgress()
     if (!m_run)
         return;
     if (!m_store && !m_path.isEmpty()) {
-        m_store = std::make_unique<HistoryStore>(m_path);
+        // The program's writer has checked the whole file when the window came up.
+        m_store = std::make_unique<HistoryStore>(
+            m_path, HistoryStore::DefaultBusyTimeoutMs, HistoryStore::Checking::Light);
         m_store->open();
     }
     if (!m_window) {
