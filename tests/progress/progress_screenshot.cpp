@@ -27,7 +27,8 @@ const QStringList DrillLines { QStringLiteral("Good morning, how are you today?"
     QStringLiteral("Peter Piper picked a peck of pickled peppers."),
     QStringLiteral("How much does this jacket cost?"), QStringLiteral("毎日少しずつ読みましょう。"),
     QStringLiteral("The train leaves at a quarter past nine."),
-    QStringLiteral("Red lorry, yellow lorry."), QStringLiteral("Thank you very much for your help.") };
+    QStringLiteral("Red lorry, yellow lorry."),
+    QStringLiteral("Thank you very much for your help.") };
 
 } // namespace
 
@@ -45,8 +46,8 @@ int main(int argc, char* argv[])
         RunRecord run;
         run.path = path;
         run.drillLines = DrillLines;
-        run.startedAt = QDateTime(QDate(2026, 11, 9).addDays(day + day / 6), QTime(7, 30),
-            Qt::OffsetFromUTC, 3600);
+        run.startedAt = QDateTime(
+            QDate(2026, 11, 9).addDays(day + day / 6), QTime(7, 30), Qt::OffsetFromUTC, 3600);
         run.lines = int(DrillLines.size());
         run.elapsedMs = qint64(60000 - day * 1300 + random.bounded(-4000, 4000));
         run.elapsedMs -= run.elapsedMs % 1000;
@@ -57,8 +58,7 @@ int main(int argc, char* argv[])
         for (int line = 1; line <= run.lines; ++line) {
             const bool hard = line == 5 || line == 7 || line == 11;
             run.lineTimes.append({ line,
-                qint64(DrillLines.at(line - 1).size()) * (hard ? 160 : 90)
-                    + random.bounded(0, 600),
+                qint64(DrillLines.at(line - 1).size()) * (hard ? 160 : 90) + random.bounded(0, 600),
                 hard ? int(random.bounded(0, 3)) : 0, hard ? int(random.bounded(0, 2)) : 0 });
         }
         store.record(run);
