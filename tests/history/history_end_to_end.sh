@@ -66,6 +66,20 @@ run_drill 900
 # Same rate twice is possible: wait for the row rather than a different caption.
 wait_for_runs 2
 second=$("$python" "$here/shown_rate.py") || fail "no rate was shown after the second run"
+# Ctrl+P opens the Progress window over the drill; Esc there closes it and leaves the drill
+# running; the next Esc, in the drill, ends the program.
+xdotool key ctrl+p
+progress=$(timeout 30 xdotool search --sync --onlyvisible --name '^Progress$' | head -n 1) ||
+    true
+[[ -n "$progress" ]] || fail "Ctrl+P did not open the Progress window"
+xdotool windowfocus --sync "$progress" key Escape
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Progress$' >/dev/null || break
+    sleep 0.1
+done
+xdotool search --onlyvisible --name '^Progress$' >/dev/null && fail "Esc did not close Progress"
+kill -0 "$pid" 2>/dev/null || fail "Esc in the Progress window ended the program"
+xdotool windowfocus --sync "$window"
 stop_on_esc
 kept=$(sqlite3 "$database" 'SELECT rate FROM runs ORDER BY id' | paste -sd '|')
 [[ "$kept" == "$first|$second" ]] || fail "runs keep rates '$kept', the window showed '$first|$second'"

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScatterSeries>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -156,6 +157,9 @@ void ProgressWindow::createControls()
     splitter->setChildrenCollapsible(false);
     layout->addWidget(splitter, 1);
 
+    // Esc closes this window as it would a dialog; it never reaches the drill's Esc.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
     connect(cboDrill, &QComboBox::currentIndexChanged, this, &ProgressWindow::showChosenDrill);
     connect(cmdDrillLines, &QPushButton::clicked, this, &ProgressWindow::drillChosenLines);
     connect(cmdExportCsv, &QPushButton::clicked, this, &ProgressWindow::chooseCsvFile);
