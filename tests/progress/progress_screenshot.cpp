@@ -1,6 +1,6 @@
 // Takes the README's picture of the Progress window: a made-up month of runs of a twelve-line
 // drill, the window at 1280x800 grabbed to the PNG file given.
-// Usage: progress_screenshot OUTPUT.png (on a display, e.g. under xvfb-run)
+// Usage: progress_screenshot OUTPUT.png [WIDTHxHEIGHT] (on a display, e.g. under xvfb-run)
 #include "history_fixture.h"
 #include "progress_dialogs.h"
 #include "progress_window.h"
@@ -66,7 +66,8 @@ int main(int argc, char* argv[])
     FakeDrill drill;
     NoDialogs dialogs;
     ProgressWindow window(&store, QString(), drill.run, dialogs);
-    window.resize(1280, 800);
+    const QStringList size = QString::fromLocal8Bit(argc > 2 ? argv[2] : "1280x800").split(u'x');
+    window.resize(size.value(0).toInt(), size.value(1).toInt());
     window.showDrill(path);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
