@@ -9,12 +9,14 @@ run_packages=(
     libespeak-ng-dev espeak-ng-data libglib2.0-dev
     flite1-dev libmecab-dev mecab-naist-jdic libsoxr-dev
     fonts-noto-cjk qt6-translations-l10n librsvg2-bin
+    qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
 )
 test_packages=(
     xvfb xauth xdotool scrot clang-format
     clang libclang-rt-14-dev
     pulseaudio pulseaudio-utils
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file sqlite3
+    dbus-daemon at-spi2-core python3-pyatspi
 )
 
 wanted=("${run_packages[@]}")

@@ -105,7 +105,7 @@ MainWindow::MainWindow(const WindowServices& services, QWidget* parent)
     createControls();
     m_keys = new KeyCommands(*this, services.exit);
     m_menus = new MenuCommands(*this, *txtHyoji, m_run, services.voice, services.fontChooser,
-        services.editor, services.messages, services.exit);
+        services.editor, services.messages, services.exit, services.progress);
     load();
 }
 

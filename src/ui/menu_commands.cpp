@@ -5,6 +5,7 @@
 #include "kelvaro_version.h"
 #include "message_boxes.h"
 #include "program_exit.h"
+#include "progress_opener.h"
 #include "reading_run.h"
 #include "ui_log.h"
 #include "voice.h"
@@ -30,7 +31,8 @@ QAction* named(QAction* action, const char* name)
 } // namespace
 
 MenuCommands::MenuCommands(QMainWindow& window, QWidget& display, ReadingRun& run, Voice& voice,
-    FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit)
+    FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit,
+    ProgressOpener& progress)
     : QObject(&window)
     , m_display(display)
     , m_run(run)
@@ -39,6 +41,7 @@ MenuCommands::MenuCommands(QMainWindow& window, QWidget& display, ReadingRun& ru
     , m_editor(editor)
     , m_messages(messages)
     , m_exit(exit)
+    , m_progress(progress)
 {
     buildMenus(window);
 }
@@ -55,6 +58,11 @@ void MenuCommands::buildMenus(QMainWindow& window)
         [this] { reportingFailures(QStringLiteral("Open Text File"), [this] { m_run.Open(); }); });
     QAction* text = named(file->addAction(QStringLiteral("Open \"NOTE PAD\"(&E)")), "mnuFileText");
     connect(text, &QAction::triggered, this, &MenuCommands::startEditor);
+    QAction* progress = named(file->addAction(QStringLiteral("Progress…")), "mnuFileProgress");
+    progress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(progress, &QAction::triggered, this, [this] {
+        reportingFailures(QStringLiteral("Progress"), [this] { m_progress.showProgress(); });
+    });
     named(file->addSeparator(), "mnuSaparator");
     QAction* end = named(file->addAction(QStringLiteral("Exit(&X)")), "mnuEnd");
     connect(end, &QAction::triggered, this, [this] { m_exit.exitNow(); });

@@ -7,19 +7,21 @@ class FontChooser;
 class MessageBoxes;
 class QMenu;
 class ProgramExit;
+class ProgressOpener;
 class QMainWindow;
 class QString;
 class QWidget;
 class ReadingRun;
 class Voice;
 
-// The menu bar: opening a drill file, starting the text editor, the display font, muting the
-// voice and choosing its English voice, the version box and Exit.
+// The menu bar: opening a drill file, starting the text editor, the Progress window, the display
+// font, muting the voice and choosing its English voice, the version box and Exit.
 class MenuCommands : public QObject {
     Q_OBJECT
 public:
     MenuCommands(QMainWindow& window, QWidget& display, ReadingRun& run, Voice& voice,
-        FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit);
+        FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit,
+        ProgressOpener& progress);
 
     // The version box's text for the given major version.
     static QString versionText(int majorVersion);
@@ -42,4 +44,5 @@ private:
     EditorLauncher& m_editor;
     MessageBoxes& m_messages;
     ProgramExit& m_exit;
+    ProgressOpener& m_progress;
 };
