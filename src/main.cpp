@@ -56,6 +56,8 @@ int main(int argc, char* argv[])
     Voice voice(engine, audio);
     if (command.voice)
         voice.setEnglishVoice(*command.voice);
+    if (command.pace)
+        voice.setPace(*command.pace);
     SystemClock clock;
     DiskDrillFileReader files;
     DialogFileChooser fileChooser;

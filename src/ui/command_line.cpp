@@ -26,6 +26,13 @@ QString voiceNames()
         + englishVoiceName(EnglishVoice::Espeak);
 }
 
+QString paceNames()
+{
+    return speechPaceName(SpeechPace::Slower) + QStringLiteral(", ")
+        + speechPaceName(SpeechPace::Normal) + QStringLiteral(" or ")
+        + speechPaceName(SpeechPace::Faster);
+}
+
 CommandLine exitWith(const QString& output, bool toStandardError, int status)
 {
     CommandLine result;
@@ -54,7 +61,11 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         QStringLiteral("The voice for English text: %1 (default %2).")
             .arg(voiceNames(), englishVoiceName(DefaultEnglishVoice)),
         QStringLiteral("NAME"));
-    parser.addOptions({ help, version, voice });
+    const QCommandLineOption pace(QStringLiteral("pace"),
+        QStringLiteral("Speech pace: %1 (default %2).")
+            .arg(paceNames(), speechPaceName(DefaultSpeechPace)),
+        QStringLiteral("PACE"));
+    parser.addOptions({ help, version, voice, pace });
     for (const char* name : QtValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name));
         option.setValueName(QStringLiteral("value"));
@@ -91,6 +102,12 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         result.voice = englishVoiceNamed(name);
         if (!result.voice)
             return fail(QStringLiteral("Unknown voice '%1': choose %2.").arg(name, voiceNames()));
+    }
+    if (parser.isSet(pace)) {
+        const QString name = parser.value(pace);
+        result.pace = speechPaceNamed(name);
+        if (!result.pace)
+            return fail(QStringLiteral("Unknown pace '%1': choose %2.").arg(name, paceNames()));
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)

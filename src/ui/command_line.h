@@ -1,13 +1,15 @@
 #pragma once
 
 #include "english_voice.h"
+#include "speech_pace.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
-// What the program is asked to do by its command line: kelvaro [--voice NAME] [FILE], or
+// What the program is asked to do by its command line: kelvaro [--voice NAME] [--pace PACE]
+// [FILE], or
 // print help, the version or an error and end without a window.
 struct CommandLine {
     enum class Action { Run, Exit };
@@ -17,9 +19,10 @@ struct CommandLine {
 
     Action action = Action::Run;
     // For Run: the drill file opened at start (empty: start with the greeting) and the
-    // English voice chosen (none: the default).
+    // English voice and the pace chosen (none: the default).
     QString file;
     std::optional<EnglishVoice> voice;
+    std::optional<SpeechPace> pace;
     // For Exit: what is printed, on standard error or standard output, and the exit status.
     QString output;
     bool toStandardError = false;

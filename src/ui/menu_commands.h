@@ -14,7 +14,7 @@ class ReadingRun;
 class Voice;
 
 // The menu bar: opening a drill file, starting the text editor, the display font, muting the
-// voice and choosing its English voice, the version box and Exit.
+// voice and choosing its English voice and pace, the version box and Exit.
 class MenuCommands : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +28,8 @@ private:
     void buildMenus(QMainWindow& window);
     // The English voice as radio items, showing the one the voice was started with.
     void addEnglishVoiceChoice(QMenu& menu);
+    // The pace as radio items, showing the one the voice was started with.
+    void addPaceChoice(QMenu& menu);
     void startEditor();
     void chooseFont();
     void showVersion();
