@@ -86,6 +86,12 @@ private slots:
         voice.SayNow(u"two"_s);
         QCOMPARE(speech.said().last(), u"say two"_s);
         QCOMPARE(speech.renderings().size(), 4);
+        // What is rendered ahead is rendered at the pace it will be heard at.
+        voice.setPace(SpeechPace::Faster);
+        voice.prefetch({ u"four"_s });
+        QTRY_COMPARE(speech.renderings().last(), u"faster:four"_s);
+        voice.SayNow(u"four"_s);
+        QCOMPARE(speech.said().last(), u"say four"_s);
     }
 
     // Keys at 30 a second on an engine far slower than that: no call waits for rendering and

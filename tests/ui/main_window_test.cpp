@@ -380,12 +380,12 @@ private slots:
         QTRY_VERIFY(f.speech.renderings().contains(u"female:one"_s));
     }
 
-    // The pace: Normal at start, one radio item of three; a choice speaks the next line at
-    // that pace, the line on display again when it is repeated, and leaves the drill's own
-    // timing as it was.
+    // The pace: the one the program started with, as one radio item of three; a choice speaks
+    // the next line at that pace, the line on display again when it is repeated, and leaves
+    // the drill's own timing as it was.
     void paceChoice()
     {
-        WindowFixture f;
+        WindowFixture f(DefaultEnglishVoice, SpeechPace::Faster);
         const auto checked = [&] {
             QStringList names;
             for (const char* name : { "mnuPaceSlower", "mnuPaceNormal", "mnuPaceFaster" }) {
@@ -394,10 +394,13 @@ private slots:
             }
             return names;
         };
+        QCOMPARE(checked(), QStringList { u"mnuPaceFaster"_s });
+        f.trigger("mnuPaceNormal");
         QCOMPARE(checked(), QStringList { u"mnuPaceNormal"_s });
         f.openDrill({ u"one"_s, u"two"_s });
         f.press(u"F");
         QTRY_VERIFY(f.speech.said().contains(u"say one"_s));
+        QVERIFY(f.speech.renderings().contains(u"one"_s));
         f.trigger("mnuPaceSlower");
         QCOMPARE(checked(), QStringList { u"mnuPaceSlower"_s });
         QCOMPARE(f.voice.pace(), SpeechPace::Slower);
