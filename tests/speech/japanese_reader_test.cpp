@@ -96,6 +96,10 @@ private slots:
         row("hundreds change their sound", u"300本と600本と800本"_s,
             u"サンビャッポントロッピャッポントハッピャッポン"_s);
         row("thousands change their sound", u"3000円と8000円"_s, u"サンゼンエントハッセンエン"_s);
+        row("a hundred stops only before k and h", u"100個と100歳"_s, u"ヒャッコトヒャクサイ"_s);
+        row("a comma after four digits separates no thousands", u"1234,567"_s,
+            u"センニヒャクサンジューヨン,ゴヒャクロクジューナナ"_s);
+        row("an address ends in a one-digit group", u"港区1-2-3"_s, u"ミナトクイチノニーノサン"_s);
         row("h counters", u"1本、3本、6杯、10匹"_s, u"イッポン、サンボン、ロッパイ、ジュッピキ"_s);
         row("minutes", u"1分3分4分5分"_s, u"イップンサンプンヨンプンゴフン"_s);
         row("k and s counters", u"6個8歳1冊"_s, u"ロッコハッサイイッサツ"_s);
