@@ -15,7 +15,7 @@ class ReadingRun;
 class Voice;
 
 // The menu bar: opening a drill file, starting the text editor, the Progress window, the display
-// font, muting the voice and choosing its English voice, the version box and Exit.
+// font, muting the voice and choosing its English voice and pace, the version box and Exit.
 class MenuCommands : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +30,8 @@ private:
     void buildMenus(QMainWindow& window);
     // The English voice as radio items, showing the one the voice was started with.
     void addEnglishVoiceChoice(QMenu& menu);
+    // The pace as radio items, showing the one the voice was started with.
+    void addPaceChoice(QMenu& menu);
     void startEditor();
     void chooseFont();
     void showVersion();
