@@ -146,7 +146,7 @@ Figures pressesThroughDrill(
             figures.noteHeard((firstAudible - pressed) / 1e6, drill.display);
         ++figures.presses;
     }
-    voice.Speak(QString(), Voice::SVSFPurgeBeforeSpeak);
+    voice.silence();
     pause(300);
     QObject::disconnect(connection);
     return figures;

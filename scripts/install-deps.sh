@@ -5,7 +5,7 @@ set -euo pipefail
 
 run_packages=(
     cmake g++ ninja-build pkgconf
-    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
+    qt6-base-dev qt6-qpa-plugins libpulse-dev
     libespeak-ng-dev espeak-ng-data libglib2.0-dev
     flite1-dev libmecab-dev mecab-naist-jdic libsoxr-dev
     fonts-noto-cjk qt6-translations-l10n librsvg2-bin
@@ -13,7 +13,7 @@ run_packages=(
 test_packages=(
     xvfb xauth xdotool scrot clang-format
     clang libclang-rt-14-dev
-    pulseaudio pulseaudio-utils
+    pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber stress-ng
     desktop-file-utils appstream dpkg-dev file
 )
 

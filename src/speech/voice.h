@@ -14,12 +14,6 @@ class QString;
 // the caller.
 class Voice : public DrillSpeech {
 public:
-    enum SpeakFlags {
-        SVSFDefault = 0, // return only when the text has been spoken
-        SVSFlagsAsync = 1, // return at once, speak in the background
-        SVSFPurgeBeforeSpeak = 2, // with a null text: stop speaking and drop the queue
-    };
-
     // How long a blocking speech waits for its text to be rendered before giving up on it.
     static constexpr int kRenderWaitMilliseconds = 10'000;
 
@@ -32,8 +26,6 @@ public:
     // Takes effect from the next text spoken.
     void setEnglishVoice(EnglishVoice voice) { m_englishVoice = voice; }
 
-    void Speak(const QString& text, int flags);
-
     // Cuts off any speech and starts the text in the background.
     void SayNow(const QString& text) override;
     // Cuts off any speech, then returns once the text has been spoken. Events, key presses
@@ -42,6 +34,8 @@ public:
     void prefetch(const QStringList& likelyNext) override;
     // Starts the text in the background after whatever is being said.
     void greet(const QString& text);
+    // Stops speaking at once and drops every text still waiting to be said.
+    void silence();
 
 private:
     void waitUntilHandedOver(quint64 ticket);

@@ -130,7 +130,8 @@ private slots:
     {
         QVERIFY(suspendSink(true));
         BackgroundAudioOutput output(kHelper);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"stopped taking audio"_s));
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(u"^Speech is silent: the sound device is suspended"_s));
         output.play(sound(500));
         QTimer rescue; // ends a hung wait, so that it is reported and the sink resumed
         rescue.setSingleShot(true);
@@ -159,20 +160,22 @@ private slots:
         QTRY_COMPARE(engine.rendered.load(), 1);
         qsizetype mark = m_recorder.now();
         voice.SayNow(u"ready"_s);
-        voice.Speak(QString(), Voice::SVSFPurgeBeforeSpeak);
+        voice.silence();
         QVERIFY2(!heardFor(mark, 2500).contains(true), "heard after the cut");
         QCOMPARE(engine.rendered.load(), 1);
 
         voice.SayNow(u"ready"_s);
         QVERIFY(NullSinkRecorder::waitUntil([&] { return m_recorder.heardSince(mark); }, 10000));
-        voice.Speak(QString(), Voice::SVSFPurgeBeforeSpeak);
+        voice.silence();
         mark = m_recorder.now();
         QVERIFY2(!heardFor(mark, 1500).mid(25).contains(true), "went on after the cut");
     }
 
     void withoutItsHelperStaysSilentAfterOneWarning()
     {
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"could not be started"_s));
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(
+                u"^Speech is silent: the audio helper is missing \\(looked for /nonexistent/kelvaro-audio\\)"_s));
         BackgroundAudioOutput output(u"/nonexistent/kelvaro-audio"_s);
         output.play(sound(500));
         QTRY_VERIFY(!output.isBusy());
