@@ -14,7 +14,7 @@ test_packages=(
     xvfb xauth xdotool scrot clang-format
     clang libclang-rt-14-dev
     pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber stress-ng
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file libxcb1-dev
 )
 
 wanted=("${run_packages[@]}")

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -44,11 +46,25 @@ private:
 
 int main()
 {
-    // The sound library's own notes (e.g. that it cannot keep a cookie under a read-only
-    // home) are no failures; real ones come back from its calls, and the program hears why.
-    ::setenv("PULSE_LOG", "0", 0);
-
     AnswerChannel answers;
+    // The sound library writes notes of its own on standard error (e.g. that it cannot keep a
+    // cookie under a read-only home). They are no failures (real ones come back from its
+    // calls, and the program hears why): they go to the program as notes for its debug log.
+    int notes[2];
+    if (::pipe2(notes, O_CLOEXEC) == 0 && ::dup2(notes[1], STDERR_FILENO) >= 0) {
+        ::close(notes[1]);
+        std::thread([&answers, fd = notes[0]] {
+            char line[4096];
+            for (;;) {
+                const ssize_t got = ::read(fd, line, sizeof line);
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got <= 0)
+                    return;
+                answers.send(FrameKind::Note, std::uint32_t(got), QByteArray(line, got));
+            }
+        }).detach();
+    }
     PulsePlayer player([&answers](FrameKind kind, std::uint32_t value, const QByteArray& payload) {
         answers.send(kind, value, payload);
     });
@@ -83,9 +99,7 @@ int main()
                 break;
             }
         }
-        if (reader.isBroken()) {
-            std::fputs("kelvaro-audio: the program sent something unreadable; leaving\n", stderr);
-            std::_Exit(2);
-        }
+        if (reader.isBroken())
+            std::_Exit(2); // the program hears of it as an end with status 2
     }
 }

@@ -73,7 +73,7 @@ void PulsePlayer::begin(int sampleRate)
     const Locked lock(m_loop);
     m_queue.push_back({ ++m_begun, sampleRate, {}, false, sampleRate <= 0 });
     // Without a server it is lost at once, and the program hears why.
-    if (!m_context)
+    if (!m_context || m_hung)
         lose(m_offlineCause.isEmpty() ? QStringLiteral("no sound server could be reached")
                                       : m_offlineCause);
 }
@@ -165,6 +165,7 @@ void PulsePlayer::onContextState(pa_context* context, void* self)
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
         player.m_contextReady = true;
+        player.m_hung = false;
         player.m_offlineCause.clear();
         player.pump();
         return;
@@ -177,6 +178,7 @@ void PulsePlayer::onContextState(pa_context* context, void* self)
             : QStringLiteral("no sound server could be reached (%1)").arg(error);
         const bool busy = player.isBusy();
         player.dropContext();
+        player.m_hung = false;
         player.m_retryAt = Clock::now() + kRetry;
         // Lost while idle, nothing was missed: the next line tells, if the server is still away.
         if (busy)
@@ -287,7 +289,7 @@ bool PulsePlayer::isBusy() const
 
 void PulsePlayer::pump()
 {
-    if (!m_contextReady)
+    if (!m_contextReady || m_hung)
         return;
     while (!m_queue.empty()) {
         Utterance& utterance = m_queue.front();
@@ -377,6 +379,8 @@ void PulsePlayer::onTiming(pa_stream* stream, int success, void* self)
     }
 }
 
+void PulsePlayer::onServerInfo(pa_context*, const pa_server_info*, void*) { }
+
 void PulsePlayer::cork(bool corked)
 {
     m_corked = corked;
@@ -418,15 +422,22 @@ void PulsePlayer::check()
             && (unanswered || (m_probe && now - m_probedAt > kNoAnswer)
                 || (m_stream && pa_stream_get_state(m_stream) == PA_STREAM_CREATING
                     && now - m_streamSince > kNoAnswer)));
-    if (hung) {
+    if (hung && !m_hung) {
+        // The connection is kept: a new one would only wait in the server's queue too, and
+        // crowd out other programs once it answers again. Nothing more is sent meanwhile.
+        m_hung = true;
         m_offlineCause = QStringLiteral("the sound server does not answer");
-        const bool busy = isBusy();
-        dropContext();
-        m_retryAt = now;
-        if (busy)
+        if (isBusy())
             lose(m_offlineCause);
-        return;
+        dropStream();
+        if (m_contextReady)
+            track(pa_context_get_server_info(m_context, &PulsePlayer::onServerInfo, this));
+    } else if (!hung && m_hung) {
+        m_hung = false;
+        m_offlineCause.clear();
     }
+    if (m_hung)
+        return;
     if (!m_drain || m_corked)
         return;
     if (!m_probe && now - m_probedAt >= 500ms) {

@@ -80,6 +80,7 @@ private:
     static void onUnderflow(pa_stream* stream, void* self);
     static void onDrained(pa_stream* stream, int success, void* self);
     static void onTiming(pa_stream* stream, int success, void* self);
+    static void onServerInfo(pa_context* context, const pa_server_info* info, void* self);
     static void onTick(
         pa_mainloop_api* api, pa_time_event* event, const struct timeval* when, void* self);
 
@@ -89,6 +90,7 @@ private:
     pa_time_event* m_tick = nullptr;
     pa_context* m_context = nullptr;
     bool m_contextReady = false;
+    bool m_hung = false; // the server has left something unanswered too long
     Clock::time_point m_connectingSince;
     Clock::time_point m_retryAt;
     QString m_offlineCause; // why there is no context, if there is none

@@ -373,6 +373,22 @@ private slots:
             qPrintable(u"speech came back after %1 ms"_s.arg(stepping.elapsed())));
     }
 
+    // Under a read-only home the sound library cannot keep its cookie and says so: no failure,
+    // and the line is heard.
+    void theSoundLibrarysOwnNotesAreNoFailure()
+    {
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", "/sys");
+        BackgroundAudioOutput output(kHelper);
+        QVERIFY(audioHelper() > 0); // started, with that home
+        qputenv("HOME", home);
+        QTest::failOnWarning(QRegularExpression(u".*"_s));
+        const qsizetype mark = m_recorder.now();
+        output.play(sound(300));
+        output.waitUntilPlayed();
+        QVERIFY(m_recorder.heardSince(mark));
+    }
+
     // The helpers get nothing the program has open: no drill file, no connection.
     void helpersInheritNoDescriptor()
     {

@@ -141,6 +141,9 @@ void AudioHelperClient::answer(const Protocol::Frame& frame)
         qCDebug(lcSpeech, "The sound server ran out of audio inside a line (%u times so far)",
             frame.header.value);
         break;
+    case FrameKind::Note:
+        qCDebug(lcSpeech, "The sound library says: %s", frame.payload.trimmed().constData());
+        break;
     default:
         onHelperGone(QStringLiteral("sent something unreadable"));
         break;

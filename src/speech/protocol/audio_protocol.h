@@ -9,8 +9,8 @@
 // frames (frame.h). The program sends each utterance as Begin (the sample rate), Samples
 // frames and End, and Stop and Volume whenever; the helper answers Taken once it has read an
 // utterance whole, Drained whenever everything it has been sent is played or dropped, Played
-// when an utterance was heard to its end, Trouble when sound cannot be heard and why, and
-// Underflows when its count grows.
+// when an utterance was heard to its end, Trouble when sound cannot be heard and why,
+// Underflows when its count grows, and Note with whatever the sound library wrote on its own.
 namespace AudioProtocol {
 
 // Each utterance counts from 1 on, from the helper's start.

@@ -13,6 +13,7 @@ std::optional<std::uint32_t> payloadBytes(const FrameHeader& header)
         return header.value * std::uint32_t(sizeof(std::int16_t));
     case FrameKind::Ready:
     case FrameKind::Trouble:
+    case FrameKind::Note:
         if (header.value > MaxTextBytes)
             return std::nullopt;
         return header.value;
