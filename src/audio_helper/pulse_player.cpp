@@ -135,8 +135,9 @@ void PulsePlayer::connectToServer()
     pa_context_set_state_callback(m_context, &PulsePlayer::onContextState, this);
     // Never starts a server of its own: the desktop's is the one the learner hears.
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        m_offlineCause = QStringLiteral("no sound server could be reached (%1)")
-                             .arg(errorText(pa_context_errno(m_context)));
+        if (m_offlineCause.isEmpty())
+            m_offlineCause = QStringLiteral("no sound server could be reached (%1)")
+                                 .arg(errorText(pa_context_errno(m_context)));
         dropContext();
         m_retryAt = m_connectingSince + kRetry;
     }
@@ -173,9 +174,12 @@ void PulsePlayer::onContextState(pa_context* context, void* self)
     case PA_CONTEXT_TERMINATED: {
         const bool wasReady = player.m_contextReady;
         const QString error = errorText(pa_context_errno(context));
-        player.m_offlineCause = wasReady
-            ? QStringLiteral("the sound server went away (%1)").arg(error)
-            : QStringLiteral("no sound server could be reached (%1)").arg(error);
+        // Until a connection is made again, the cause stays what first broke it.
+        if (wasReady)
+            player.m_offlineCause = QStringLiteral("the sound server went away (%1)").arg(error);
+        else if (player.m_offlineCause.isEmpty())
+            player.m_offlineCause
+                = QStringLiteral("no sound server could be reached (%1)").arg(error);
         const bool busy = player.isBusy();
         player.dropContext();
         player.m_hung = false;

@@ -80,6 +80,13 @@ qsizetype lastLoud(const QList<qint16>& samples)
     return -1;
 }
 
+bool onPipeWire()
+{
+    QProcess info;
+    info.start(u"pactl"_s, { u"info"_s });
+    return info.waitForFinished() && info.readAllStandardOutput().contains("PipeWire");
+}
+
 } // namespace
 
 // Playing, cutting off and muting speech through the audio helper on a real sound server
@@ -261,10 +268,7 @@ private slots:
     // the learner hears why.
     void aStalledDeviceHoldsUpNothingForLong()
     {
-        QProcess info;
-        info.start(u"pactl"_s, { u"info"_s });
-        QVERIFY(info.waitForFinished());
-        if (info.readAllStandardOutput().contains("PipeWire"))
+        if (onPipeWire())
             QSKIP("PipeWire wakes a suspended sink for a stream that plays");
         QVERIFY(suspendSink(true));
         BackgroundAudioOutput output(kHelper);
@@ -409,6 +413,28 @@ private slots:
         }
         ::close(fd);
         ::unlink(marker.constData());
+    }
+
+    // The device goes away while a line plays: said once, naming it; the next line plays
+    // on the device that comes. (Last: the recorder starts again on the new device.)
+    void aDeviceThatGoesAwayIsSaidAndTheNextOneIsUsed()
+    {
+        if (onPipeWire())
+            QSKIP("PipeWire moves the stream to another sink of its own");
+        BackgroundAudioOutput output(kHelper);
+        QVERIFY(playUntilHeard(output, sound(3000)) >= 0);
+        QTest::ignoreMessage(
+            QtWarningMsg, QRegularExpression(u"^Speech is silent: the sound device went away"_s));
+        QCOMPARE(QProcess::execute(u"pactl"_s, { u"unload-module"_s, u"module-null-sink"_s }), 0);
+        QTRY_VERIFY(!output.isBusy());
+        QCOMPARE(QProcess::execute(
+                     u"pactl"_s, { u"load-module"_s, u"module-null-sink"_s, u"sink_name=null"_s }),
+            0);
+        QVERIFY(m_recorder.start());
+        const qsizetype mark = m_recorder.now();
+        output.play(sound(300));
+        QVERIFY2(NullSinkRecorder::waitUntil([&] { return m_recorder.heardSince(mark); }, 10000),
+            "nothing heard on the new device");
     }
 };
 
