@@ -1,8 +1,9 @@
 // Prints how long Kelvaro takes from exec to its first frame on screen, next to a bare Qt
 // window covering the screen (bare_window) in the same run, alternating, 15 runs each. A frame
 // counts once the new top-level window's pixels differ from what the X server gave it when it
-// was mapped. Run it on a display of its own with a sound server, e.g.:
-//   xvfb-run -a -s "-screen 0 1280x800x24" build/ci/bench/startup_bench
+// was mapped. Another build of Kelvaro, given as the argument, is measured in the same run too.
+// Run it on a display of its own with a sound server, e.g.:
+//   xvfb-run -a -s "-screen 0 1280x800x24" build/ci/bench/startup_bench [OTHER-KELVARO]
 #include <xcb/xcb.h>
 
 #include <QCoreApplication>
@@ -92,8 +93,12 @@ int main(int argc, char* argv[])
     xcb_flush(x);
     const QString dir = QCoreApplication::applicationDirPath();
     qputenv("QT_QPA_PLATFORM", "xcb");
-    std::vector<double> bare, kelvaro;
+    const QString other = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    std::vector<double> bare, kelvaro, others;
     for (int run = 0; run < 15; ++run) {
+        if (!other.isEmpty())
+            if (const double ms = firstFrame(x, other, {}); ms >= 0)
+                others.push_back(ms);
         if (const double ms = firstFrame(x, dir + QStringLiteral("/bare_window"), {}); ms >= 0)
             bare.push_back(ms);
         if (const double ms = firstFrame(x, dir + QStringLiteral("/../src/kelvaro"), {}); ms >= 0)
@@ -101,6 +106,8 @@ int main(int argc, char* argv[])
     }
     std::printf("exec to first frame, bare Qt window: %s\n", qUtf8Printable(summary(bare)));
     std::printf("exec to first frame, Kelvaro:        %s\n", qUtf8Printable(summary(kelvaro)));
+    if (!other.isEmpty())
+        std::printf("exec to first frame, %s: %s\n", argv[1], qUtf8Printable(summary(others)));
     if (!bare.empty() && !kelvaro.empty()) {
         std::sort(bare.begin(), bare.end());
         std::sort(kelvaro.begin(), kelvaro.end());

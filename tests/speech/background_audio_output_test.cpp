@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
@@ -188,6 +189,16 @@ private slots:
             QVERIFY(m_recorder.waitForRecorded(at, 500));
             const double lastMs = lastLoud(m_recorder.samples(at, kRate / 2)) * 1000.0 / kRate;
             worst = std::max(worst, lastMs);
+            // The next line, a soft one, is all that is heard then: nothing of the old one
+            // comes back.
+            const qsizetype next = m_recorder.now();
+            output.play(sound(300, 3000));
+            QVERIFY(m_recorder.waitForRecorded(next, 800));
+            const QList<qint16> heard = m_recorder.samples(next, kRate * 8 / 10);
+            QVERIFY2(std::none_of(heard.cbegin(), heard.cend(),
+                         [](qint16 sample) { return std::abs(sample) > 7000; }),
+                "the old line came back after the stop");
+            QVERIFY2(lastLoud(heard) >= 0, "the next line was not heard");
         }
         QVERIFY2(worst <= 30, qPrintable(u"heard until %1 ms after the stop"_s.arg(worst)));
         QTRY_VERIFY2(!output.isBusy(), "the queue dropped too");
@@ -326,6 +337,25 @@ private slots:
         QTest::failOnWarning(QRegularExpression(u".*"_s));
         output.play(sound(500));
         output.waitUntilPlayed();
+        QVERIFY(!output.isBusy());
+    }
+
+    // A helper that cannot be started is said once, however many lines come.
+    void aHelperThatCannotStartIsSaidOnce()
+    {
+        QTemporaryFile notAProgram; // not executable
+        QVERIFY(notAProgram.open());
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(u"^Speech is silent: the audio helper .* could not be started "
+                               u"\\(Permission denied\\)"_s));
+        BackgroundAudioOutput output(notAProgram.fileName());
+        output.play(sound(100));
+        QTRY_VERIFY(!output.isBusy());
+        QTest::failOnWarning(QRegularExpression(u".*"_s));
+        for (int line = 0; line < 3; ++line) {
+            output.play(sound(100));
+            output.waitUntilPlayed();
+        }
         QVERIFY(!output.isBusy());
     }
 

@@ -34,7 +34,8 @@ inline QStringList openDescriptors(pid_t pid)
 {
     QStringList targets;
     const QString dir = QStringLiteral("/proc/%1/fd").arg(pid);
-    for (const QString& fd : QDir(dir).entryList(QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QString& fd :
+        QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot)) {
         char target[4096];
         const ssize_t size
             = ::readlink(QFile::encodeName(dir + u'/' + fd).constData(), target, sizeof target);
