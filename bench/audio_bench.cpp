@@ -168,6 +168,11 @@ void fromSilence(NullSinkRecorder& recorder, Player& player, Series& heard)
         const Clock::time_point pressed = Clock::now();
         player.cutAndPlay(true);
         const qsizetype at = recorder.positionAt(pressed);
+        if (at < 0) { // the machine held the recorder up: not timed
+            ++heard.missed;
+            player.stop();
+            continue;
+        }
         recorder.waitForRecorded(at, 2000);
         const auto [loud, soft] = newAndOld(recorder.samples(at, kRate * 2));
         Q_UNUSED(soft);
@@ -188,6 +193,11 @@ void steppingOn(NullSinkRecorder& recorder, Player& player, Series& newLine, Ser
         const Clock::time_point pressed = Clock::now();
         player.cutAndPlay(true);
         const qsizetype at = recorder.positionAt(pressed);
+        if (at < 0) { // the machine held the recorder up: not timed
+            ++newLine.missed;
+            player.stop();
+            continue;
+        }
         recorder.waitForRecorded(at, 1000);
         const auto [loud, soft] = newAndOld(recorder.samples(at, kRate));
         if (loud < 0)

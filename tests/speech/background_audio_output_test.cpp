@@ -180,12 +180,16 @@ private slots:
     {
         BackgroundAudioOutput output(kHelper);
         double worst = 0;
-        for (int cut = 0; cut < 5; ++cut) {
+        int measured = 0;
+        for (int cut = 0; cut < 15 && measured < 5; ++cut) {
             QVERIFY2(playUntilHeard(output, sound(3000)) >= 0, "the line was not heard");
             QTest::qWait(300);
             const Clock::time_point pressed = Clock::now();
             output.stop();
             const qsizetype at = m_recorder.positionAt(pressed);
+            if (at < 0)
+                continue; // the machine held the recorder up: this stop cannot be timed
+            ++measured;
             QVERIFY(m_recorder.waitForRecorded(at, 500));
             const double lastMs = lastLoud(m_recorder.samples(at, kRate / 2)) * 1000.0 / kRate;
             worst = std::max(worst, lastMs);
@@ -200,6 +204,7 @@ private slots:
                 "the old line came back after the stop");
             QVERIFY2(lastLoud(heard) >= 0, "the next line was not heard");
         }
+        QVERIFY2(measured >= 3, "the machine held the recorder up at almost every stop");
         QVERIFY2(worst <= 30, qPrintable(u"heard until %1 ms after the stop"_s.arg(worst)));
         QTRY_VERIFY2(!output.isBusy(), "the queue dropped too");
 
@@ -387,6 +392,8 @@ private slots:
         BackgroundAudioOutput output(kHelper);
         const pid_t stuck = audioHelper();
         QVERIFY(stuck > 0);
+        // Nothing of an earlier line may pass for speech that came back.
+        QVERIFY(m_recorder.waitForQuiet(300));
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(u"^Speech is silent: the audio helper stopped answering"_s));
         QCOMPARE(::kill(stuck, SIGSTOP), 0);

@@ -70,20 +70,35 @@ public:
     }
 
     // The position being recorded at that moment. Each piece read gives a bound (it was
-    // recorded no later than it arrived); the tightest one wins, so a reader held up by a
-    // busy machine makes no difference. Waits, handling events, until a piece arrived after.
+    // recorded no later than it arrived); the tightest one wins, so a reader held up now and
+    // then makes no difference. -1 when no piece arrived within 25 ms after the moment (the
+    // recorder sends one every 10 ms): the machine held the reader up too long to tell.
+    // Waits, handling events, until a piece arrived after.
     qsizetype positionAt(Clock::time_point moment)
     {
         waitUntil([&] { return lastArrival() > moment + std::chrono::milliseconds(100); }, 5000);
         const std::lock_guard lock(m_mutex);
         qsizetype best = -1;
+        bool promptly = false;
         for (auto arrival = m_arrivals.crbegin(); arrival != m_arrivals.crend(); ++arrival) {
             if (arrival->at < moment)
                 break;
+            promptly = promptly || arrival->at - moment <= std::chrono::milliseconds(25);
             const double before = std::chrono::duration<double>(arrival->at - moment).count();
             best = std::max(best, arrival->position - qsizetype(before * kRate));
         }
-        return best;
+        return promptly ? best : -1;
+    }
+
+    // Waits, handling events, until the last milliseconds recorded were quiet.
+    bool waitForQuiet(int milliseconds, int timeoutMs = 5000)
+    {
+        return waitUntil(
+            [&] {
+                const qsizetype from = now() - qsizetype(kRate) * milliseconds / 1000;
+                return from >= 0 && !heardSince(from);
+            },
+            timeoutMs);
     }
 
     // Waits, handling events, until the condition holds; false if it never did in time.
