@@ -5,7 +5,7 @@ set -euo pipefail
 
 run_packages=(
     cmake g++ ninja-build pkgconf
-    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
+    qt6-base-dev qt6-qpa-plugins libpulse-dev
     libespeak-ng-dev espeak-ng-data libglib2.0-dev
     flite1-dev libmecab-dev mecab-naist-jdic libsoxr-dev
     fonts-noto-cjk qt6-translations-l10n librsvg2-bin
@@ -14,8 +14,8 @@ run_packages=(
 test_packages=(
     xvfb xauth xdotool scrot clang-format
     clang libclang-rt-14-dev
-    pulseaudio pulseaudio-utils
-    desktop-file-utils appstream dpkg-dev file sqlite3
+    pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber stress-ng
+    desktop-file-utils appstream dpkg-dev file sqlite3 libxcb1-dev
     dbus-daemon at-spi2-core python3-pyatspi
 )
 

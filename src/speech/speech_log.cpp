@@ -1,3 +1,4 @@
 #include "speech_log.h"
 
-Q_LOGGING_CATEGORY(lcSpeech, "kelvaro.speech")
+// Details (QT_LOGGING_RULES="kelvaro.speech.debug=true") only when asked for.
+Q_LOGGING_CATEGORY(lcSpeech, "kelvaro.speech", QtInfoMsg)

@@ -23,29 +23,20 @@ void Voice::setVolume(int volume)
     m_output.setVolume(m_volume / 100.0);
 }
 
-void Voice::Speak(const QString& text, int flags)
-{
-    if (flags & SVSFPurgeBeforeSpeak)
-        m_renderer.cut();
-    if (text.isEmpty())
-        return;
-    const quint64 ticket = m_renderer.say(text, m_englishVoice, m_pace);
-    if (flags & SVSFlagsAsync)
-        return;
-    waitUntilHandedOver(ticket);
-    m_output.waitUntilPlayed();
-}
-
 void Voice::SayNow(const QString& text)
 {
-    Speak(QString(), SVSFPurgeBeforeSpeak);
-    Speak(text, SVSFlagsAsync);
+    m_renderer.cut();
+    if (!text.isEmpty())
+        m_renderer.say(text, m_englishVoice, m_pace);
 }
 
 void Voice::SayAndWait(const QString& text)
 {
-    Speak(QString(), SVSFPurgeBeforeSpeak);
-    Speak(text, SVSFDefault);
+    m_renderer.cut();
+    if (text.isEmpty())
+        return;
+    waitUntilHandedOver(m_renderer.say(text, m_englishVoice, m_pace));
+    m_output.waitUntilPlayed();
 }
 
 void Voice::prefetch(const QStringList& likelyNext)
@@ -55,7 +46,13 @@ void Voice::prefetch(const QStringList& likelyNext)
 
 void Voice::greet(const QString& text)
 {
-    Speak(text, SVSFlagsAsync);
+    if (!text.isEmpty())
+        m_renderer.say(text, m_englishVoice, m_pace);
+}
+
+void Voice::silence()
+{
+    m_renderer.cut();
 }
 
 void Voice::waitUntilHandedOver(quint64 ticket)

@@ -15,12 +15,6 @@ class QString;
 // the caller.
 class Voice : public DrillSpeech {
 public:
-    enum SpeakFlags {
-        SVSFDefault = 0, // return only when the text has been spoken
-        SVSFlagsAsync = 1, // return at once, speak in the background
-        SVSFPurgeBeforeSpeak = 2, // with a null text: stop speaking and drop the queue
-    };
-
     // How long a blocking speech waits for its text to be rendered before giving up on it.
     static constexpr int kRenderWaitMilliseconds = 10'000;
 
@@ -36,8 +30,6 @@ public:
     // Takes effect from the next text spoken; the drill's timing stays the same.
     void setPace(SpeechPace pace) { m_pace = pace; }
 
-    void Speak(const QString& text, int flags);
-
     // Cuts off any speech and starts the text in the background.
     void SayNow(const QString& text) override;
     // Cuts off any speech, then returns once the text has been spoken. Events, key presses
@@ -46,6 +38,8 @@ public:
     void prefetch(const QStringList& likelyNext) override;
     // Starts the text in the background after whatever is being said.
     void greet(const QString& text);
+    // Stops speaking at once and drops every text still waiting to be said.
+    void silence();
 
 private:
     void waitUntilHandedOver(quint64 ticket);

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
@@ -27,8 +28,7 @@ struct ToneEngine : SpeechEngine {
 } // namespace
 
 // The test audio server hangs or dies while lines are spoken: the speaking thread's event loop
-// answers throughout, and speech comes back once the server does. Each case runs as a CTest
-// entry of its own (see CMakeLists.txt): the hang must outlast the server's stream timeout.
+// answers throughout, and speech comes back once the server does.
 class TestSoundServerOutage : public QObject {
     Q_OBJECT
 
@@ -75,45 +75,46 @@ class TestSoundServerOutage : public QObject {
     }
 
 private slots:
-    void init()
+    void initTestCase()
     {
         if (m_serverDir.isEmpty())
             QSKIP("run by ctest, which starts the test audio server");
         QVERIFY(serverPid() > 0);
         QVERIFY(m_recorder.start());
-        // The learner is told once, not once a line.
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Speech is silent"_s));
-        QTest::failOnWarning(QRegularExpression(u".*"_s));
     }
 
-    void stoppedForFortySecondsThenContinued()
+    // Stopped for 40 s, the server hangs past any time-out of its own; killed and started
+    // again, it loses every connection. Each is said once, naming what happened, and speech
+    // comes back after each.
+    void stoppedForFortySecondsThenKilledAndRestarted()
     {
         BackgroundAudioOutput output(kHelper);
         Voice voice(m_engine, output);
-        const qsizetype mark = m_recorder.now();
-        voice.SayNow(u"before"_s);
-        QVERIFY(NullSinkRecorder::waitUntil([&] { return m_recorder.heardSince(mark); }, 10000));
+        QVERIFY2(speechComesBack(voice), "no speech to begin with");
+        QTest::failOnWarning(QRegularExpression(u".*"_s));
 
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(u"^Speech is silent: the sound server does not answer\\.$"_s));
         const pid_t server = serverPid();
         QCOMPARE(::kill(server, SIGSTOP), 0);
-        const qint64 stall = longestStallWhileSpeaking(voice, 40000);
+        qint64 stall = longestStallWhileSpeaking(voice, 40000);
+        // Nothing waits for a server that does not answer: a line is dropped at once.
+        output.play(m_engine.synthesize(u"late"_s, EnglishVoice::Male));
+        const bool settled = NullSinkRecorder::waitUntil([&] { return !output.isBusy(); }, 1000);
         QCOMPARE(::kill(server, SIGCONT), 0);
-
-        QVERIFY2(stall < 2000, qPrintable(u"the thread stalled for %1 ms"_s.arg(stall)));
+        QVERIFY2(settled, "a line waited for the hung server");
         QVERIFY(m_recorder.start());
+        QVERIFY2(stall < 1000, qPrintable(u"the thread stalled for %1 ms"_s.arg(stall)));
         QVERIFY2(speechComesBack(voice), "no speech after the server went on");
-    }
 
-    void killedAndRestartedTenSecondsLater()
-    {
-        BackgroundAudioOutput output(kHelper);
-        Voice voice(m_engine, output);
+        QTest::ignoreMessage(
+            QtWarningMsg, QRegularExpression(u"^Speech is silent: the sound server went away"_s));
         QCOMPARE(::kill(serverPid(), SIGKILL), 0);
-        const qint64 stall = longestStallWhileSpeaking(voice, 10000);
+        stall = longestStallWhileSpeaking(voice, 3000);
         QCOMPARE(
             QProcess::execute(QStringLiteral(KELVARO_PULSE_FIXTURE), { u"start"_s, m_serverDir }),
             0);
-        QVERIFY2(stall < 2000, qPrintable(u"the thread stalled for %1 ms"_s.arg(stall)));
+        QVERIFY2(stall < 1000, qPrintable(u"the thread stalled for %1 ms"_s.arg(stall)));
         QVERIFY(m_recorder.start());
         QVERIFY2(speechComesBack(voice), "no speech after the server came back");
     }

@@ -2,46 +2,104 @@
 
 #include <QDeadlineTimer>
 #include <QList>
-#include <QProcess>
 #include <QTest>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 // Records what the test audio server's null sink plays, from its monitor, as 16-bit mono
 // samples, so a test can tell what was heard and when. Positions are in samples recorded.
-class NullSinkRecorder : public QObject {
+// A thread of its own reads the recording and notes when each piece arrived, so a moment on
+// the steady clock can be told as a position even while the test's thread is busy.
+class NullSinkRecorder {
 public:
+    using Clock = std::chrono::steady_clock;
     static constexpr int kRate = 22050;
     static constexpr int kLoud = 1000;
 
-    NullSinkRecorder()
-    {
-        connect(&m_process, &QProcess::readyReadStandardOutput, this,
-            [this] { m_bytes += m_process.readAllStandardOutput(); });
-    }
-    ~NullSinkRecorder() override
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
+    NullSinkRecorder() = default;
+    ~NullSinkRecorder() { end(); }
+    NullSinkRecorder(const NullSinkRecorder&) = delete;
+    NullSinkRecorder& operator=(const NullSinkRecorder&) = delete;
 
     // Starts (or starts again) recording; false if nothing comes within the timeout.
     bool start(int timeoutMs = 20000)
     {
-        m_process.kill();
-        m_process.waitForFinished();
-        m_process.start(QStringLiteral("parecord"),
-            { QStringLiteral("--device=null.monitor"), QStringLiteral("--raw"),
-                QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
-                QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--latency-msec=10") });
+        end();
+        int pipe[2];
+        if (::pipe2(pipe, O_CLOEXEC) != 0)
+            return false;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+        const char* argv[] = { "parecord", "--device=null.monitor", "--raw", "--format=s16le",
+            "--channels=1", "--rate=22050", "--latency-msec=10", nullptr };
+        const int spawned
+            = posix_spawnp(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipe[1]);
+        if (spawned != 0) {
+            ::close(pipe[0]);
+            m_pid = -1;
+            return false;
+        }
+        m_reader = std::thread([this, fd = pipe[0]] { read(fd); });
         // A null sink renders far ahead until a low-latency client such as the recorder has
         // been attached for a while; until then every new stream starts late.
         const qsizetype from = now();
         return waitUntil([&] { return now() - from > kRate * 2; }, timeoutMs);
     }
 
-    qsizetype now() const { return m_bytes.size() / 2; }
+    qsizetype now() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_samples.size();
+    }
+
+    // The position being recorded at that moment. Each piece read gives a bound (it was
+    // recorded no later than it arrived); the tightest one wins, so a reader held up now and
+    // then makes no difference. -1 when no piece arrived within 25 ms after the moment (the
+    // recorder sends one every 10 ms): the machine held the reader up too long to tell.
+    // Waits, handling events, until a piece arrived after.
+    qsizetype positionAt(Clock::time_point moment)
+    {
+        waitUntil([&] { return lastArrival() > moment + std::chrono::milliseconds(100); }, 5000);
+        const std::lock_guard lock(m_mutex);
+        qsizetype best = -1;
+        bool promptly = false;
+        for (auto arrival = m_arrivals.crbegin(); arrival != m_arrivals.crend(); ++arrival) {
+            if (arrival->at < moment)
+                break;
+            promptly = promptly || arrival->at - moment <= std::chrono::milliseconds(25);
+            const double before = std::chrono::duration<double>(arrival->at - moment).count();
+            best = std::max(best, arrival->position - qsizetype(before * kRate));
+        }
+        return promptly ? best : -1;
+    }
+
+    // Waits, handling events, until the last milliseconds recorded were quiet.
+    bool waitForQuiet(int milliseconds, int timeoutMs = 5000)
+    {
+        return waitUntil(
+            [&] {
+                const qsizetype from = now() - qsizetype(kRate) * milliseconds / 1000;
+                return from >= 0 && !heardSince(from);
+            },
+            timeoutMs);
+    }
 
     // Waits, handling events, until the condition holds; false if it never did in time.
     template <typename Condition> static bool waitUntil(Condition condition, int timeoutMs)
@@ -50,7 +108,7 @@ public:
         while (!condition()) {
             if (deadline.hasExpired())
                 return false;
-            QTest::qWait(10);
+            QTest::qWait(5);
         }
         return true;
     }
@@ -62,21 +120,92 @@ public:
             [&] { return now() - from >= qsizetype(kRate) * milliseconds / 1000; }, timeoutMs);
     }
 
+    // For each 10 ms of the given milliseconds from the position on, whether it was loud;
+    // nullopt when the recorder fell behind and they were never recorded.
+    std::optional<QList<bool>> heardFor(qsizetype from, int milliseconds)
+    {
+        if (!waitForRecorded(from, milliseconds))
+            return std::nullopt;
+        return loudness(from).mid(0, milliseconds / 10);
+    }
+
     // For each 10 ms recorded from the position on, whether it was loud.
     QList<bool> loudness(qsizetype from) const
     {
-        const auto* samples = reinterpret_cast<const qint16*>(m_bytes.constData());
+        const std::lock_guard lock(m_mutex);
         const int window = kRate / 100;
         QList<bool> loud;
-        for (qsizetype at = from; at + window <= now(); at += window)
-            loud.append(std::any_of(samples + at, samples + at + window,
+        for (qsizetype at = std::max<qsizetype>(from, 0); at + window <= m_samples.size();
+             at += window)
+            loud.append(std::any_of(m_samples.cbegin() + at, m_samples.cbegin() + at + window,
                 [](qint16 sample) { return std::abs(sample) > kLoud; }));
         return loud;
     }
 
     bool heardSince(qsizetype from) const { return loudness(from).contains(true); }
 
+    // The samples recorded from the position on, up to the count.
+    QList<qint16> samples(qsizetype from, qsizetype count) const
+    {
+        const std::lock_guard lock(m_mutex);
+        from = std::clamp<qsizetype>(from, 0, m_samples.size());
+        return m_samples.mid(from, std::min(count, m_samples.size() - from));
+    }
+
 private:
-    QProcess m_process;
-    QByteArray m_bytes;
+    struct Arrival {
+        Clock::time_point at;
+        qsizetype position; // samples recorded by then
+    };
+
+    Clock::time_point lastArrival() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_arrivals.empty() ? Clock::time_point() : m_arrivals.back().at;
+    }
+
+    void read(int fd)
+    {
+        char buffer[4096];
+        bool odd = false;
+        char half = 0;
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            const Clock::time_point at = Clock::now();
+            const std::lock_guard lock(m_mutex);
+            for (ssize_t i = 0; i < got; ++i) {
+                if (!odd) {
+                    half = buffer[i];
+                } else {
+                    m_samples.append(
+                        qint16(quint16(quint8(half)) | quint16(quint8(buffer[i]) << 8)));
+                }
+                odd = !odd;
+            }
+            m_arrivals.push_back({ at, m_samples.size() });
+        }
+        ::close(fd);
+    }
+
+    void end()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+            m_pid = -1;
+        }
+        if (m_reader.joinable())
+            m_reader.join();
+        const std::lock_guard lock(m_mutex);
+        m_samples.clear();
+        m_arrivals.clear();
+    }
+
+    pid_t m_pid = -1;
+    std::thread m_reader;
+    mutable std::mutex m_mutex;
+    QList<qint16> m_samples;
+    std::vector<Arrival> m_arrivals;
 };

@@ -7,13 +7,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -48,6 +46,15 @@ bool HelperProcess::start(const QString& program, const QStringList& arguments, 
         *error = errorText(errno);
         return false;
     }
+    // Tells the program why exec failed; closed by a successful exec.
+    int execFailure[2];
+    if (pipe2(execFailure, O_CLOEXEC) != 0) {
+        *error = errorText(errno);
+        ::close(sockets[0]);
+        ::close(sockets[1]);
+        return false;
+    }
+    // Everything the child needs is made before the fork: after it, only system calls.
     QList<QByteArray> encoded { QFile::encodeName(program) };
     for (const QString& argument : arguments)
         encoded.append(argument.toLocal8Bit());
@@ -55,26 +62,95 @@ bool HelperProcess::start(const QString& program, const QStringList& arguments, 
     for (QByteArray& argument : encoded)
         argv.append(argument.data());
     argv.append(nullptr);
+    const pid_t parent = ::getpid();
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, sockets[1], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, sockets[1], STDOUT_FILENO);
-    // The helper gets nothing else of ours: no audio connection, no open drill file.
-    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(sockets[1], STDIN_FILENO);
+        ::dup2(sockets[1], STDOUT_FILENO);
+        // Nothing else of the program's: marked close-on-exec rather than closed, so the
+        // exec failure can still be told.
+        ::close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // The program may have died before the line above: then the parent is now init or a
+        // subreaper, never the program.
+        if (::getppid() != parent)
+            ::_exit(127);
+        ::execv(argv[0], argv.data());
+        const int failure = errno;
+        [[maybe_unused]] const ssize_t told = ::write(execFailure[1], &failure, sizeof failure);
+        ::_exit(127);
+    }
+    const int forkError = errno;
     ::close(sockets[1]);
-    if (spawned != 0) {
+    ::close(execFailure[1]);
+    if (pid < 0) {
+        ::close(execFailure[0]);
         ::close(sockets[0]);
-        *error = errorText(spawned);
+        *error = errorText(forkError);
+        return false;
+    }
+    int failure = 0;
+    ssize_t got;
+    while ((got = ::read(execFailure[0], &failure, sizeof failure)) < 0 && errno == EINTR) { }
+    ::close(execFailure[0]);
+    if (got == sizeof failure) {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
+        ::close(sockets[0]);
+        *error = failure == ENOENT ? QStringLiteral("is missing") : errorText(failure);
         return false;
     }
     fcntl(sockets[0], F_SETFL, fcntl(sockets[0], F_GETFL) | O_NONBLOCK);
     m_pid = pid;
     m_socket = sockets[0];
     return true;
+}
+
+HelperProcess::Result HelperProcess::readAvailable(QByteArray& into)
+{
+    if (m_socket < 0)
+        return Result::Closed;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::recv(m_socket, buffer, sizeof buffer, 0);
+        if (got > 0) {
+            into.append(buffer, got);
+            continue;
+        }
+        if (got == 0)
+            return Result::Closed;
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return Result::Done;
+        m_lastError = errorText(errno);
+        return errno == ECONNRESET ? Result::Closed : Result::Failed;
+    }
+}
+
+HelperProcess::Result HelperProcess::writeSome(
+    const char* data, std::size_t size, std::size_t* written)
+{
+    *written = 0;
+    if (m_socket < 0)
+        return Result::Closed;
+    while (*written < size) {
+        const ssize_t put = ::send(m_socket, data + *written, size - *written, MSG_NOSIGNAL);
+        if (put > 0) {
+            *written += std::size_t(put);
+            continue;
+        }
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return Result::Done;
+        m_lastError = errorText(errno);
+        return errno == EPIPE || errno == ECONNRESET ? Result::Closed : Result::Failed;
+    }
+    return Result::Done;
 }
 
 bool HelperProcess::hasHungUp() const

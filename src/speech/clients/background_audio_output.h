@@ -39,11 +39,6 @@ public:
     // thread. Leave the process right after: the helper ends with it.
     void silenceForExit();
 
-signals:
-    // Emitted on the audio thread: the first audible sample of an utterance went to the
-    // device at this time, in nanoseconds on std::chrono::steady_clock.
-    void firstAudibleWritten(qint64 steadyNanoseconds);
-
 private:
     void wakeAudioThread();
     void applyRequests();

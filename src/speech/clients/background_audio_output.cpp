@@ -34,8 +34,6 @@ BackgroundAudioOutput::BackgroundAudioOutput(const QString& helperPath)
     QMetaObject::invokeMethod(m_context, [this, helperPath] {
         m_sink = new AudioHelperClient(helperPath);
         connect(m_sink, &AudioHelperClient::drained, m_context, [this] { noteSinkState(); });
-        connect(m_sink, &AudioHelperClient::firstAudibleWritten, this,
-            &BackgroundAudioOutput::firstAudibleWritten, Qt::DirectConnection);
         applyRequests();
     });
 }

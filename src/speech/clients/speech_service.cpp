@@ -71,9 +71,13 @@ bool SpeechService::ensureStarted()
     m_ready = false;
     if (!m_helper.start(m_options.helperPath, m_options.helperArguments, &error)) {
         if (++m_failedStarts == MaxFailedStarts)
-            reportOnce(QStringLiteral("The speech helper %1 could not be started (%2): the drill "
-                                      "goes on silently")
-                           .arg(m_options.helperPath, error));
+            reportOnce(error == u"is missing"
+                    ? QStringLiteral("The speech helper is missing (looked for %1): the drill "
+                                     "goes on silently")
+                          .arg(placesLookedFor(m_options.helperPath))
+                    : QStringLiteral("The speech helper %1 could not be started (%2): the drill "
+                                     "goes on silently")
+                          .arg(m_options.helperPath, error));
         return false;
     }
     return true;
