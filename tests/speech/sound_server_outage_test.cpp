@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(::kill(server, SIGSTOP), 0);
         qint64 stall = longestStallWhileSpeaking(voice, 40000);
         // Nothing waits for a server that does not answer: a line is dropped at once.
-        output.play(m_engine.synthesize(u"late"_s, EnglishVoice::Male));
+        output.play(m_engine.synthesize(u"late"_s, EnglishVoice::Male, SpeechPace::Normal));
         const bool settled = NullSinkRecorder::waitUntil([&] { return !output.isBusy(); }, 1000);
         QCOMPARE(::kill(server, SIGCONT), 0);
         QVERIFY2(settled, "a line waited for the hung server");
