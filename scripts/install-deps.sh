@@ -17,6 +17,7 @@ test_packages=(
     pulseaudio pulseaudio-utils
     desktop-file-utils appstream dpkg-dev file sqlite3
     dbus-daemon at-spi2-core python3-pyatspi
+    lintian stress-ng ccache
 )
 
 wanted=("${run_packages[@]}")
