@@ -17,6 +17,7 @@ test_packages=(
     pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber stress-ng
     desktop-file-utils appstream dpkg-dev file sqlite3 libxcb1-dev
     dbus-daemon at-spi2-core python3-pyatspi
+    lintian stress-ng ccache
 )
 
 wanted=("${run_packages[@]}")

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and packs it as a .deb, then checks both as the
-# desktop, AppStream and Debian would: usage: install_test.sh CMAKE CPACK BUILD_DIR WORK_DIR
+# desktop, AppStream, Debian and lintian would: usage: install_test.sh CMAKE CPACK BUILD_DIR WORK_DIR
 set -euo pipefail
 fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake=$1 cpack=$2 build=$3 work=$4
-for tool in desktop-file-validate appstreamcli dpkg-deb dpkg-shlibdeps file; do
+for tool in desktop-file-validate appstreamcli dpkg-deb dpkg-shlibdeps file lintian; do
     type -P "$tool" >/dev/null || fail "needs $tool (scripts/install-deps.sh test installs it)"
 done
 app=org.kelvaro.Kelvaro
@@ -66,5 +66,10 @@ for path in usr/bin/kelvaro usr/libexec/kelvaro/kelvaro-speech usr/libexec/kelva
     usr/share/icons/hicolor/256x256/apps/$app.png usr/share/man/man1/kelvaro.1.gz; do
     grep -q " \./$path\$" "$work/contents.txt" || fail "the package holds no $path"
 done
+# No error or warning, and every program hardened (lintian tells that only as information).
+lintian --allow-root --display-info --fail-on none "${packages[0]}" >"$work/lintian.txt" 2>&1 ||
+    fail "lintian did not run: $(cat "$work/lintian.txt")"
+sed 's/^/lintian: /' "$work/lintian.txt"
+! grep -Eq '^[EW]: |hardening-' "$work/lintian.txt" || fail "lintian found the faults above"
 echo "PASS: installed into $prefix and packed ${packages[0]}"
 echo "Depends: $depends"

@@ -2,7 +2,7 @@
 
 #include <QRandomGenerator>
 
-#include <array>
+#include <cmath>
 #include <map>
 
 using namespace Qt::StringLiterals;
@@ -12,112 +12,79 @@ namespace {
 const QString Notice = u"Reset: [R] or [U]"_s;
 
 // What the learner should see, worked out from the drill files alone, without the program's
-// own code: the store of lines, the position, the clock and the captions.
+// own code: the line on display (0 for none), whether the run is over, and the captions.
 struct Model {
     std::map<QString, QStringList> files; // the readable ones; any other path fails
-    std::array<QString, 3001> store;
     QString fileName;
-    int total = 0;
+    QStringList lines;
     int index = 0;
-    int remaining = 0;
     bool finished = false;
-    QTime start;
-    QString display = u"SelectYourFile!"_s;
-    QString count, time, rate;
-    int fontSize = 100;
-    int errors = 0;
+    QTime start, now;
+    QString display = u"SelectYourFile!"_s, count, time, rate;
+    int fontSize = 100, errors = 0;
 
-    bool load(const QString& path)
+    void show(int line)
     {
-        const auto file = files.find(path);
-        if (file == files.end()) {
-            ++errors;
-            return false;
-        }
-        for (qsizetype n = 0; n < file->second.size(); ++n)
-            store[size_t(n)] = file->second[n];
-        index = 0;
-        return true;
+        index = line;
+        display = lines[index - 1];
+        count = u"count "_s + QString::number(lines.size() - index + 1);
     }
-
     void open(const QString& chosen)
     {
         if (chosen.isEmpty()) {
             fileName.clear();
             return;
         }
-        if (!load(chosen))
+        if (!files.contains(chosen)) {
+            ++errors;
             return;
+        }
         fileName = chosen;
+        lines = files[chosen];
+        index = 0;
         display.clear();
-        total = remaining = int(files[chosen].size());
-        count = u"count "_s + QString::number(remaining);
+        count = u"count "_s + QString::number(lines.size());
     }
-
-    void show(int line)
-    {
-        index = line;
-        display = store[size_t(index - 1)];
-        count = u"count "_s + QString::number(remaining + 1);
-    }
-
-    void next(const QTime& now)
+    void next()
     {
         if (finished) {
             display = Notice;
             return;
         }
-        if (remaining == total)
+        if (index == 0)
             start = now;
-        if (remaining > 0) {
-            --remaining;
-            show(index + 1);
-            return;
-        }
+        if (index < lines.size())
+            return show(index + 1);
         const int seconds = (start.secsTo(now) + 86400) % 86400;
         time = QString::number(seconds / 60) + u"' "_s + QString::number(seconds % 60) + u'"';
         if (seconds == 0)
             return;
-        // Lines per minute, rounded half to even.
-        const qint64 scaled = qint64(total) * 60;
-        qint64 perMinute = scaled / seconds;
-        const qint64 twiceLeft = 2 * (scaled % seconds);
-        if (twiceLeft > seconds || (twiceLeft == seconds && perMinute % 2 == 1))
-            ++perMinute;
-        rate = QString::number(perMinute) + u" words/min"_s;
+        // Lines per minute, rounded half to even (the default rounding mode).
+        rate = QString::number(std::lrint(60.0 * double(lines.size()) / seconds)) + u" words/min"_s;
         display.clear();
         finished = true;
     }
-
-    void repeat()
+    // Repeat and back stay on the first line; after the last one they give the notice.
+    void stay(int line)
     {
         if (finished)
             display = Notice;
-        else if (index > 0)
-            show(index);
+        else if (line >= 1)
+            show(line);
     }
-
-    void back()
-    {
-        if (finished) {
-            display = Notice;
-        } else if (index > 1) {
-            ++remaining;
-            show(index - 1);
-        }
-    }
-
+    void repeat() { stay(index); }
+    void back() { stay(index > 1 ? index - 1 : 0); }
     void reset()
     {
-        if (fileName.isEmpty() || !load(fileName))
+        if (fileName.isEmpty())
             return;
-        display.clear();
-        remaining = total;
-        time.clear();
-        rate.clear();
+        lines = files[fileName];
+        index = 0;
         finished = false;
-        count.clear();
+        display.clear(), count.clear(), time.clear(), rate.clear();
     }
+    void larger() { ++fontSize; }
+    void smaller() { fontSize = std::max(1, fontSize - 1); }
 };
 
 } // namespace
@@ -153,7 +120,11 @@ private slots:
         };
         const QStringList choices
             = { u"five.txt"_s, u"two.txt"_s, u"empty.txt"_s, u"one.txt"_s, u"gone.txt"_s, {} };
-        const QString keys = u"FJ DKSLRU10"_s;
+        const std::pair<char16_t, void (Model::*)()> keys[]
+            = { { u'F', &Model::next }, { u'J', &Model::next }, { u' ', &Model::next },
+                  { u'D', &Model::repeat }, { u'K', &Model::repeat }, { u'S', &Model::back },
+                  { u'L', &Model::back }, { u'R', &Model::reset }, { u'U', &Model::reset },
+                  { u'1', &Model::larger }, { u'0', &Model::smaller } };
 
         QStringList trail;
         for (int event = 0; event < events; ++event) {
@@ -165,34 +136,11 @@ private slots:
                 f.trigger("mnuFileOpen");
                 model.open(chosen);
             } else {
-                const QChar key = keys[random.bounded(int(keys.size()))];
-                trail += key;
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key(key.unicode()));
-                switch (key.unicode()) {
-                case u'F':
-                case u'J':
-                case u' ':
-                    model.next(f.now);
-                    break;
-                case u'D':
-                case u'K':
-                    model.repeat();
-                    break;
-                case u'S':
-                case u'L':
-                    model.back();
-                    break;
-                case u'R':
-                case u'U':
-                    model.reset();
-                    break;
-                case u'1':
-                    ++model.fontSize;
-                    break;
-                case u'0':
-                    model.fontSize = std::max(1, model.fontSize - 1);
-                    break;
-                }
+                const auto [key, step] = keys[random.bounded(int(std::size(keys)))];
+                trail += QChar(key);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+                model.now = f.now;
+                (model.*step)();
             }
             const QString expected = model.display + u'|' + (model.finished ? u"-"_s : model.count)
                 + u'|' + u"FontSize "_s + QString::number(model.fontSize) + u'|' + model.rate + u'|'
