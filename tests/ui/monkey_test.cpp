@@ -167,7 +167,7 @@ private slots:
             } else {
                 const QChar key = keys[random.bounded(int(keys.size()))];
                 trail += key;
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key(key.unicode()));
+                f.type(Qt::Key(key.unicode()));
                 switch (key.unicode()) {
                 case u'F':
                 case u'J':
