@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -64,14 +63,11 @@ int main(int argc, char* argv[])
     DialogMessageBoxes messages;
     ImmediateExit exit(audio);
 
-    MainWindow window({ voice, clock, files, fileChooser, fontChooser, editor, messages, exit });
+    const QString fileAtStart
+        = command.file.isEmpty() ? QString() : QFileInfo(command.file).absoluteFilePath();
+    MainWindow window(
+        { voice, clock, files, fileChooser, fontChooser, editor, messages, exit }, fileAtStart);
     window.showOnScreen();
-    if (!command.file.isEmpty()) {
-        // Opened once the window is on screen, so that a file that cannot be read is reported
-        // over it, as the Open command does.
-        const QString path = QFileInfo(command.file).absoluteFilePath();
-        QTimer::singleShot(0, &window, [&window, path] { window.run().openFile(path); });
-    }
     const int status = app.exec();
     // The event loop ends only when the last window has gone another way than Esc, Exit or
     // closing it; the program still leaves without the audio library's teardown.
