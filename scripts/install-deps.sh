@@ -15,6 +15,7 @@ test_packages=(
     clang libclang-rt-14-dev
     pulseaudio pulseaudio-utils
     desktop-file-utils appstream dpkg-dev file
+    dbus-x11 at-spi2-core python3-pyatspi orca speech-dispatcher
 )
 
 wanted=("${run_packages[@]}")

@@ -1,6 +1,6 @@
 #include "display_box.h"
 
-#include "display_box_accessible.h"
+#include "shown_text_accessible.h"
 
 #include <QAccessible>
 #include <QPainter>
@@ -8,12 +8,13 @@
 namespace {
 // Keeps the text off the box's edges, as a text box's margin would.
 constexpr double Margin = 4;
+const QString Purpose = QStringLiteral("Drill line");
 } // namespace
 
 DisplayBox::DisplayBox(QWidget* parent)
     : QWidget(parent)
 {
-    QAccessible::installFactory(DisplayBoxAccessible::create);
+    QAccessible::installFactory(ShownTextAccessible::create);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // A Japanese input method in kana mode would otherwise take the home-row keys.
@@ -24,14 +25,44 @@ void DisplayBox::setText(const QString& text)
 {
     // The same line shown again (a repeat) keeps its fit; comparing the data is enough, as
     // the drill hands over the stored line itself.
-    if (text.constData() == m_text.constData() && text.size() == m_text.size())
-        return;
-    m_text = text;
-    refit();
-    if (QAccessible::isActive()) {
-        QAccessibleValueChangeEvent changed(this, fitted().shownText());
-        QAccessible::updateAccessibility(&changed);
+    if (text.constData() != m_text.constData() || text.size() != m_text.size()) {
+        // Without a screen reader listening, the line is fitted only when it is painted.
+        const bool listened = QAccessible::isActive();
+        const QString before = listened ? fitted().shownText() : QString();
+        m_text = text;
+        refit();
+        if (listened && fitted().shownText() != before) {
+            QAccessibleTextUpdateEvent changed(this, 0, before, fitted().shownText());
+            QAccessible::updateAccessibility(&changed);
+        }
     }
+    announce();
+}
+
+QString DisplayBox::announcedLine() const
+{
+    if (m_blankName)
+        return QString();
+    const QString shown = fitted().shownText();
+    return shown.isEmpty() ? Purpose : shown;
+}
+
+// A screen reader presents a new name of the control that has the focus, and only a name that
+// differs from the one it last heard: a line shown again is announced after a blank name.
+void DisplayBox::announce()
+{
+    if (!QAccessible::isActive())
+        return;
+    const QString name = announcedLine();
+    if (name == m_lastAnnounced) {
+        m_blankName = true;
+        QAccessibleEvent blank(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&blank);
+        m_blankName = false;
+    }
+    m_lastAnnounced = name;
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
 }
 
 const FittedLine& DisplayBox::fitted() const

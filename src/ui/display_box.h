@@ -16,9 +16,13 @@ class DisplayBox : public QWidget {
 public:
     explicit DisplayBox(QWidget* parent = nullptr);
 
+    // Shows the text; a screen reader is told of it even when it is the line already shown.
     void setText(const QString& text);
     // The whole text set, however little of it fits.
     const QString& text() const { return m_text; }
+    // The box's accessible name: the line as far as it is shown, or what the box is for while
+    // it shows nothing.
+    QString announcedLine() const;
 
     // How the text is drawn now; fitted on first use.
     const FittedLine& fitted() const;
@@ -33,8 +37,11 @@ protected:
 private:
     QRectF textArea() const;
     void refit();
+    void announce();
 
     QString m_text;
+    QString m_lastAnnounced;
+    bool m_blankName = false;
     mutable std::optional<FittedLine> m_fitted;
     mutable QSizeF m_fittedArea;
     mutable int m_fitsMade = 0;
