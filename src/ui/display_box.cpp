@@ -8,7 +8,6 @@
 namespace {
 // Keeps the text off the box's edges, as a text box's margin would.
 constexpr double Margin = 4;
-const QString Purpose = QStringLiteral("Drill line");
 } // namespace
 
 DisplayBox::DisplayBox(QWidget* parent)
@@ -26,43 +25,26 @@ void DisplayBox::setText(const QString& text)
     // The same line shown again (a repeat) keeps its fit; comparing the data is enough, as
     // the drill hands over the stored line itself.
     if (text.constData() != m_text.constData() || text.size() != m_text.size()) {
-        // Without a screen reader listening, the line is fitted only when it is painted.
-        const bool listened = QAccessible::isActive();
-        const QString before = listened ? fitted().shownText() : QString();
         m_text = text;
         refit();
-        if (listened && fitted().shownText() != before) {
-            QAccessibleTextUpdateEvent changed(this, 0, before, fitted().shownText());
-            QAccessible::updateAccessibility(&changed);
-        }
     }
     announce();
 }
 
-QString DisplayBox::announcedLine() const
-{
-    if (m_blankName)
-        return QString();
-    const QString shown = fitted().shownText();
-    return shown.isEmpty() ? Purpose : shown;
-}
-
-// A screen reader presents a new name of the control that has the focus, and only a name that
-// differs from the one it last heard: a line shown again is announced after a blank name.
+// A screen reader speaks text inserted into the control that has the focus when the inserted
+// text is also selected, and says nothing of a change it cannot trace to a key typed there.
+// So each line shown, a repeat included, is told as inserted, and the line is offered as
+// selected (see ShownTextAccessible). No removal is told: a screen reader would announce the
+// selected text as deleted.
 void DisplayBox::announce()
 {
     if (!QAccessible::isActive())
         return;
-    const QString name = announcedLine();
-    if (name == m_lastAnnounced) {
-        m_blankName = true;
-        QAccessibleEvent blank(this, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&blank);
-        m_blankName = false;
-    }
-    m_lastAnnounced = name;
-    QAccessibleEvent named(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&named);
+    const QString shown = fitted().shownText();
+    if (shown.isEmpty())
+        return;
+    QAccessibleTextInsertEvent inserted(this, 0, shown);
+    QAccessible::updateAccessibility(&inserted);
 }
 
 const FittedLine& DisplayBox::fitted() const

@@ -20,9 +20,6 @@ public:
     void setText(const QString& text);
     // The whole text set, however little of it fits.
     const QString& text() const { return m_text; }
-    // The box's accessible name: the line as far as it is shown, or what the box is for while
-    // it shows nothing.
-    QString announcedLine() const;
 
     // How the text is drawn now; fitted on first use.
     const FittedLine& fitted() const;
@@ -40,8 +37,6 @@ private:
     void announce();
 
     QString m_text;
-    QString m_lastAnnounced;
-    bool m_blankName = false;
     mutable std::optional<FittedLine> m_fitted;
     mutable QSizeF m_fittedArea;
     mutable int m_fitsMade = 0;

@@ -143,6 +143,7 @@ void MainWindow::createControls()
     lblFontSize = newLabel(m_client, "lblFontSize", proportionalFont(20.25), Qt::white);
     txtHyoji->setFocus();
 
+    txtHyoji->setAccessibleName(QStringLiteral("Drill line"));
     txtHyoji->setAccessibleDescription(
         QStringLiteral("The line to read aloud. F, J or Space: next line. D or K: say it again. "
                        "S or L: back one line. R or U: start over. Esc: quit."));

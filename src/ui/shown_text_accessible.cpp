@@ -24,13 +24,9 @@ QString ShownTextAccessible::shown() const
     return QString();
 }
 
-QString ShownTextAccessible::text(QAccessible::Text kind) const
+bool ShownTextAccessible::isDisplayBox() const
 {
-    if (kind == QAccessible::Name) {
-        if (const auto* box = qobject_cast<const DisplayBox*>(widget()))
-            return box->announcedLine();
-    }
-    return QAccessibleWidget::text(kind);
+    return qobject_cast<const DisplayBox*>(widget()) != nullptr;
 }
 
 QAccessible::State ShownTextAccessible::state() const
@@ -42,14 +38,16 @@ QAccessible::State ShownTextAccessible::state() const
     return state;
 }
 
-void ShownTextAccessible::selection(int, int* startOffset, int* endOffset) const
+// The display box's whole line is its one selection.
+void ShownTextAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const
 {
-    *startOffset = *endOffset = 0;
+    *startOffset = 0;
+    *endOffset = selectionIndex < selectionCount() ? characterCount() : 0;
 }
 
 int ShownTextAccessible::selectionCount() const
 {
-    return 0;
+    return isDisplayBox() && characterCount() > 0 ? 1 : 0;
 }
 
 // The text is only read: selections and the cursor cannot be changed.

@@ -7,15 +7,13 @@ class QLabel;
 
 // What a screen reader is told of a control that shows text the learner reads: its name and
 // description, and the text as far as it is shown, as read-only accessible text (for review
-// and braille). The display box is named by its line, so that a screen reader presents each
-// new line as a new name of the control that has the focus; a caption keeps its descriptive
-// name, and while it shows nothing it is not offered.
+// and braille). The display box's line is offered as selected, so that a screen reader speaks
+// it when it is shown; a caption that shows nothing is not offered.
 class ShownTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     ShownTextAccessible(QWidget* widget, QAccessible::Role role);
 
     void* interface_cast(QAccessible::InterfaceType type) override;
-    QString text(QAccessible::Text kind) const override;
     QAccessible::State state() const override;
 
     void selection(int selectionIndex, int* startOffset, int* endOffset) const override;
@@ -37,4 +35,5 @@ public:
 
 private:
     QString shown() const;
+    bool isDisplayBox() const;
 };
