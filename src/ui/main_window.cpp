@@ -224,17 +224,18 @@ void MainWindow::layoutControls()
         = layoutScreen(m_client->size(), m_client->logicalDpiX(), m_client->logicalDpiY(), metrics);
     // Each caption keeps its place and the size of its text, smaller where the design sizes
     // would not fit the screen.
-    const auto place = [&](QLabel* label, const PlacedCaption& placed, const QFont& design) {
+    const auto place = [&](QLabel* label, const PlacedCaption& placed, const QFont& design,
+                           const QString& widest) {
         const QFont font = scaled(design, layout.captionScale);
         if (label->font() != font)
             label->setFont(font);
-        label->setGeometry(placed.box);
+        label->setGeometry(wholeCaptionBox(placed.box, font, label->text(), widest, m_client));
     };
-    place(lblCount, layout.lblCount, caption);
-    place(lblTime, layout.lblTime, time);
-    place(lblSeiseki, layout.lblSeiseki, caption);
+    place(lblCount, layout.lblCount, caption, WidestCount);
+    place(lblTime, layout.lblTime, time, WidestTime);
+    place(lblSeiseki, layout.lblSeiseki, caption, WidestRate);
     txtHyoji->setGeometry(layout.txtHyoji);
-    place(lblFontSize, layout.lblFontSize, fontSize);
+    place(lblFontSize, layout.lblFontSize, fontSize, WidestFontSize);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

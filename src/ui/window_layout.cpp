@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -132,4 +133,14 @@ ScreenLayout layoutScreen(
         if (fits(layout, client) || layout.captionScale <= SmallestCaptionScale)
             return layout;
     }
+}
+
+QRect wholeCaptionBox(const QRect& placed, const QFont& font, const QString& caption,
+    const QString& widest, const QPaintDevice* device)
+{
+    const CaptionMetrics drawn = captionMetrics(font, caption, widest, device);
+    // A pixel more than measured, as the label lays its text out in whole pixels.
+    const QSize needed(int(std::ceil(std::max(drawn.box.width(), drawn.ink.right()))) + 1,
+        int(std::ceil(std::max(drawn.box.height(), drawn.ink.bottom()))) + 1);
+    return QRect(placed.topLeft(), placed.size().expandedTo(needed));
 }

@@ -81,3 +81,9 @@ inline constexpr double SmallestCaptionScale = 0.1;
 // area too small for even the smallest factor keeps that factor.
 ScreenLayout layoutScreen(
     const QSize& client, double dpiX, double dpiY, const CaptionsMetrics& captions);
+
+// The placed caption's box, grown where the caption drawn in the font it is given (a scaled
+// font is hinted and rounded, so its text is not exactly the design text scaled) would not
+// fit: no glyph is cut by the box.
+QRect wholeCaptionBox(const QRect& placed, const QFont& font, const QString& caption,
+    const QString& widest, const QPaintDevice* device);
