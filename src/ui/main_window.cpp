@@ -220,22 +220,29 @@ void MainWindow::layoutControls()
         captionMetrics(caption, lblSeiseki->text(), WidestRate, m_client),
         captionMetrics(fontSize, lblFontSize->text(), WidestFontSize, m_client),
     };
-    const ScreenLayout layout
-        = layoutScreen(m_client->size(), m_client->logicalDpiX(), m_client->logicalDpiY(), metrics);
+    const auto drawnAt = [&](double scale) {
+        return CaptionsMetrics {
+            captionMetrics(scaled(caption, scale), lblCount->text(), WidestCount, m_client),
+            captionMetrics(scaled(time, scale), lblTime->text(), WidestTime, m_client),
+            captionMetrics(scaled(caption, scale), lblSeiseki->text(), WidestRate, m_client),
+            captionMetrics(scaled(fontSize, scale), lblFontSize->text(), WidestFontSize, m_client),
+        };
+    };
+    const ScreenLayout layout = layoutScreen(
+        m_client->size(), m_client->logicalDpiX(), m_client->logicalDpiY(), metrics, drawnAt);
     // Each caption keeps its place and the size of its text, smaller where the design sizes
     // would not fit the screen.
-    const auto place = [&](QLabel* label, const PlacedCaption& placed, const QFont& design,
-                           const QString& widest) {
+    const auto place = [&](QLabel* label, const PlacedCaption& placed, const QFont& design) {
         const QFont font = scaled(design, layout.captionScale);
         if (label->font() != font)
             label->setFont(font);
-        label->setGeometry(wholeCaptionBox(placed.box, font, label->text(), widest, m_client));
+        label->setGeometry(placed.box);
     };
-    place(lblCount, layout.lblCount, caption, WidestCount);
-    place(lblTime, layout.lblTime, time, WidestTime);
-    place(lblSeiseki, layout.lblSeiseki, caption, WidestRate);
+    place(lblCount, layout.lblCount, caption);
+    place(lblTime, layout.lblTime, time);
+    place(lblSeiseki, layout.lblSeiseki, caption);
     txtHyoji->setGeometry(layout.txtHyoji);
-    place(lblFontSize, layout.lblFontSize, fontSize, WidestFontSize);
+    place(lblFontSize, layout.lblFontSize, fontSize);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QWidget>
 
 #include <array>
@@ -76,6 +77,17 @@ void MenuCommands::buildMenus(QMainWindow& window)
 
     QAction* version = named(bar->addAction(QStringLiteral("Version")), "mnuVersion");
     connect(version, &QAction::triggered, this, &MenuCommands::showVersion);
+
+    // Alt+V opens the Voice menu and F10 the menu bar at File, as Alt+F opens File: shortcuts
+    // of the window's own, so that the captions keep their text (an access key of the Voice
+    // menu would be underlined in its caption).
+    const auto opener = [&](const QKeySequence& keys, QMenu* menu) {
+        auto* shortcut = new QShortcut(keys, &window);
+        connect(shortcut, &QShortcut::activated, bar,
+            [bar, menu] { bar->setActiveAction(menu->menuAction()); });
+    };
+    opener(QKeySequence(Qt::ALT | Qt::Key_V), voice);
+    opener(QKeySequence(Qt::Key_F10), file);
 }
 
 void MenuCommands::addEnglishVoiceChoice(QMenu& menu)

@@ -260,6 +260,32 @@ def the_reset_error_box_closes(audio):
         k.stop()
 
 
+def every_menu_opens_from_the_keyboard(audio):
+    """Alt+F, Alt+V and F10 open a menu of the menu bar; Esc closes it and leaves the program
+    running, and a drill key typed into the open menu steps nothing."""
+    k = Kelvaro(audio, str(drill_file("two.txt", ["one", "two"])))
+    try:
+        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
+
+        def item_showing(name):
+            item = next((o for o in descendants(k.app)
+                         if o.getRole() == pyatspi.ROLE_MENU_ITEM and o.name == name), None)
+            return item is not None and item.getState().contains(pyatspi.STATE_SHOWING)
+
+        for keys, item in (("alt+f", "Open Text File(O)"), ("alt+v", "Pause"),
+                           ("F10", "Open Text File(O)")):
+            k.keys(keys)
+            wait_for(f"{keys} opening the menu with {item}", lambda: item_showing(item))
+            k.keys("j", "Escape")
+            wait_for(f"Esc closing the menu {keys} opened", lambda: not item_showing(item), 10)
+            if k.process.poll() is not None:
+                raise Failure(f"Esc in the menu {keys} opened ended the program")
+        k.keys("f")
+        wait_for("the first line after the menus", lambda: k.line() == "one")
+    finally:
+        k.stop()
+
+
 def a_screen_reader_follows_the_drill(audio):
     """With Orca running, every line the learner steps to (F, D, S) is spoken and shown in
     braille; the drill line read through AT-SPI is the line shown; nothing is printed about the
@@ -422,6 +448,7 @@ def check_whole(k, captions):
 TESTS = [keys_typed_while_speech_is_awaited_run_afterwards,
          esc_while_the_rate_is_said_ends_at_once,
          the_reset_error_box_closes,
+         every_menu_opens_from_the_keyboard,
          a_screen_reader_follows_the_drill,
          no_greeting_over_an_open_file,
          every_caption_whole_at_200_percent]
