@@ -9,6 +9,7 @@ run_packages=(
     libespeak-ng-dev espeak-ng-data libglib2.0-dev
     flite1-dev libmecab-dev mecab-naist-jdic libsoxr-dev
     fonts-noto-cjk qt6-translations-l10n librsvg2-bin
+    qt6-tools-dev qt6-l10n-tools
 )
 test_packages=(
     xvfb xauth xdotool scrot clang-format
