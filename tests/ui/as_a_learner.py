@@ -181,6 +181,30 @@ def finish_run(k):
 
 # Each test below starts the program afresh and says what a learner would notice.
 
+def both_hands_drive_the_drill(audio):
+    """The same commands under each hand, Shift and Ctrl making no difference, the keypad's 1
+    none, and a fast burst of presses losing none."""
+    k = Kelvaro(audio, str(drill_file("five.txt", ["one", "two", "three", "four", "five"])))
+    try:
+        wait_for("the file opened", lambda: k.caption("Lines left") == "count 5")
+        steps = [(["f", "j", "space"], "three", "count 3"),
+                 (["shift+f", "ctrl+j"], "five", "count 1"),
+                 (["s", "l"], "three", "count 3"),
+                 (["d", "k"], "three", "count 3"),
+                 (["1", "KP_1", "1", "0"], "three", "count 3"),
+                 (["u", "f", "r", "j"], "one", "count 5")]
+        for keys, line, count in steps:
+            k.keys(*keys)
+            wait_for(f"{' '.join(keys)} giving {line!r} and {count!r}",
+                     lambda: k.line() == line and k.caption("Lines left") == count)
+        if k.caption("Display font size") != "FontSize 101":
+            raise Failure(f"1, keypad 1, 1, 0 gave {k.caption('Display font size')!r}")
+        k.keys(*["j"] * 4, delay=5)
+        wait_for("every press of a fast burst", lambda: k.line() == "five")
+    finally:
+        k.stop()
+
+
 def keys_typed_while_speech_is_awaited_run_afterwards(audio):
     """1 and D typed while the rate is being said, and 1, U and F while the notice that D gave
     is being said, all run once the speech is over, in the order typed."""
@@ -262,7 +286,8 @@ def the_reset_error_box_closes(audio):
 
 def every_menu_opens_from_the_keyboard(audio):
     """Alt+F, Alt+V and F10 open a menu of the menu bar; Esc closes it and leaves the program
-    running, and a drill key typed into the open menu steps nothing."""
+    running, and a drill key typed into the open menu, or into the Open dialog's file name,
+    steps nothing."""
     k = Kelvaro(audio, str(drill_file("two.txt", ["one", "two"])))
     try:
         wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
@@ -280,8 +305,20 @@ def every_menu_opens_from_the_keyboard(audio):
             wait_for(f"Esc closing the menu {keys} opened", lambda: not item_showing(item), 10)
             if k.process.poll() is not None:
                 raise Failure(f"Esc in the menu {keys} opened ended the program")
+        # Keys typed into the Open dialog's file name are the dialog's.
+        k.keys("ctrl+o")
+        dialog = wait_for("the Open dialog", lambda: next(
+            (o for o in descendants(k.app) if o.getRole() == pyatspi.ROLE_DIALOG
+             and o.getState().contains(pyatspi.STATE_ACTIVE)), None))
+        k.keys("f", "j", "space", "d")
+        wait_for("the keys typed into the file name", lambda: any(
+            o.getRole() == pyatspi.ROLE_TEXT and "fj d" in o.queryText().getText(0, -1)
+            for o in descendants(dialog)))
+        k.keys("Escape")
+        wait_for("Esc closing the Open dialog", lambda: not dialog.getState().contains(
+            pyatspi.STATE_SHOWING), 10)
         k.keys("f")
-        wait_for("the first line after the menus", lambda: k.line() == "one")
+        wait_for("the first line after the menus and the dialog", lambda: k.line() == "one")
     finally:
         k.stop()
 
@@ -445,7 +482,8 @@ def check_whole(k, captions):
                           f"box at {touching[:3]}, colour {colour}")
 
 
-TESTS = [keys_typed_while_speech_is_awaited_run_afterwards,
+TESTS = [both_hands_drive_the_drill,
+         keys_typed_while_speech_is_awaited_run_afterwards,
          esc_while_the_rate_is_said_ends_at_once,
          the_reset_error_box_closes,
          every_menu_opens_from_the_keyboard,

@@ -4,10 +4,12 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
 #include <QDrag>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -452,17 +454,28 @@ private slots:
         QCOMPARE(waits, 2);
     }
 
-    // Esc typed behind other keys while the rate is being said ends the program there and then,
-    // before any of the notices those keys would give.
+    // Esc typed behind other keys while the rate is being said, or the window closed then,
+    // ends the program there and then, before any of the notices those keys would give.
+    void escBehindTypedKeysEndsAtOnce_data()
+    {
+        QTest::addColumn<bool>("closed"); // the window closed instead of Esc
+        QTest::newRow("Esc") << false;
+        QTest::newRow("window closed") << true;
+    }
+
     void escBehindTypedKeysEndsAtOnce()
     {
+        QFETCH(bool, closed);
         WindowFixture f;
         int waits = 0;
         f.speech.output.onWait = [&] {
             if (waits++ > 0)
                 return;
             f.press(u"FDS");
-            f.type(Qt::Key_Escape);
+            if (closed)
+                f.window.close();
+            else
+                f.type(Qt::Key_Escape);
         };
         f.openDrill({ u"one"_s });
         f.press(u"FF");
@@ -470,6 +483,24 @@ private slots:
         QVERIFY2(!f.saidAtExit.join(u',').contains(ReadingRun::Notice),
             qPrintable(f.saidAtExit.join(u',')));
         QCOMPARE(f.saidAtExit.last(), u"wait"_s);
+    }
+
+    // Keys typed into another window, a dialog's text field, are that window's: they never
+    // step the drill, also while the drill waits for speech.
+    void keysTypedIntoAnotherWindowAreItsOwn()
+    {
+        WindowFixture f;
+        QDialog dialog(&f.window);
+        auto* field = new QLineEdit(&dialog);
+        f.openDrill({ u"one"_s, u"two"_s });
+        f.press(u"F");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        field->setFocus();
+        for (const char key : { 'f', 'j', ' ', 'd' })
+            QTest::keyClick(dialog.windowHandle(), key);
+        QCOMPARE(field->text(), u"fj d"_s);
+        QCOMPARE(f.seen(), u"one|count 2|FontSize 100|"_s);
     }
 
     // A key held down (30 presses a second) on an engine ten times slower than that: every
