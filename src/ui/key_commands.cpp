@@ -9,7 +9,6 @@
 #include "ui_log.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QWindow>
 
@@ -48,16 +47,14 @@ bool KeyCommands::eventFilter(QObject* receiver, QEvent* event)
 
 // A key press enters a window once, at its QWindow, and is then handed on to the focused
 // control and, if ignored, to its parents: only that entry counts. A key meant for an open
-// menu or a modal box passes the drill window's entry too, and is theirs.
+// menu passes the drill window's entry too, and is the menu's. (While a modal box is open,
+// Qt hands the drill window no keys at all.)
 bool KeyCommands::isDrillKey(const QObject* receiver) const
 {
     const QWindow* window = m_window.windowHandle();
     if (!window || receiver != window)
         return false;
-    if (QApplication::activePopupWidget() || QWidget::keyboardGrabber())
-        return false;
-    const QWindow* modal = QGuiApplication::modalWindow();
-    return !modal || modal == window;
+    return !QApplication::activePopupWidget() && !QWidget::keyboardGrabber();
 }
 
 bool KeyCommands::isInDrillWindow(const QObject* receiver) const
@@ -80,7 +77,7 @@ bool KeyCommands::filterWhileBusy(const QObject* receiver, QEvent* event)
             handleKey(*static_cast<QKeyEvent*>(event));
             return true;
         }
-        return isInDrillWindow(receiver) && !QGuiApplication::modalWindow();
+        return isInDrillWindow(receiver);
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
@@ -94,7 +91,7 @@ bool KeyCommands::filterWhileBusy(const QObject* receiver, QEvent* event)
     case QEvent::ContextMenu:
     case QEvent::TouchBegin:
     case QEvent::TabletPress:
-        return isInDrillWindow(receiver) && !QGuiApplication::modalWindow();
+        return isInDrillWindow(receiver);
     default:
         return false;
     }
