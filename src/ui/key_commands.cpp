@@ -3,6 +3,7 @@
 // /work/notes/COMMON.md (binding rules) now, then delete this note from every file that has it.
 #include "key_commands.h"
 
+#include "command_queue.h"
 #include "main_window.h"
 #include "program_exit.h"
 #include "reading_run.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QWindow>
 
 #include <exception>
@@ -26,9 +28,10 @@ std::optional<KeyCommands::Command> KeyCommands::commandFor(
     return std::nullopt;
 }
 
-KeyCommands::KeyCommands(MainWindow& window, ProgramExit& exit)
+KeyCommands::KeyCommands(MainWindow& window, CommandQueue& commands, ProgramExit& exit)
     : QObject(&window)
     , m_window(window)
+    , m_commands(commands)
     , m_exit(exit)
 {
     // An application-wide filter sees the key where it enters the window, before the focused
@@ -38,7 +41,7 @@ KeyCommands::KeyCommands(MainWindow& window, ProgramExit& exit)
 
 bool KeyCommands::eventFilter(QObject* receiver, QEvent* event)
 {
-    if (m_busy)
+    if (m_commands.isRunning())
         return filterWhileBusy(receiver, event);
     if (event->type() == QEvent::KeyPress && isDrillKey(receiver))
         handleKey(*static_cast<QKeyEvent*>(event));
@@ -66,9 +69,10 @@ bool KeyCommands::isInDrillWindow(const QObject* receiver) const
     return false;
 }
 
-// Only a key press reaches the drill while a command waits; everything else the learner
-// does with keyboard or mouse in the drill window then is dropped, so no menu command runs
-// inside the wait. Other windows, a box the command shows among them, are left alone.
+// While a command waits, a key press for the drill window is taken here and goes no further,
+// and the window's controls take no clicks or wheel: only the menu bar stays open, as its
+// commands wait their turn (Exit excepted). Other windows, a box the command shows among
+// them, are left alone.
 bool KeyCommands::filterWhileBusy(const QObject* receiver, QEvent* event)
 {
     switch (event->type()) {
@@ -77,21 +81,17 @@ bool KeyCommands::filterWhileBusy(const QObject* receiver, QEvent* event)
             handleKey(*static_cast<QKeyEvent*>(event));
             return true;
         }
-        return isInDrillWindow(receiver);
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
+        return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
     case QEvent::Wheel:
     case QEvent::ContextMenu:
     case QEvent::TouchBegin:
     case QEvent::TabletPress:
-        return isInDrillWindow(receiver);
+        // Seen by each control in turn: the menu bar's own clicks pass.
+        return receiver->isWidgetType() && isInDrillWindow(receiver)
+            && !qobject_cast<const QMenuBar*>(receiver);
     default:
         return false;
     }
@@ -102,37 +102,26 @@ void KeyCommands::handleKey(const QKeyEvent& event)
     const std::optional<Command> command = commandFor(event.key(), event.modifiers());
     if (!command)
         return;
-    if (m_busy) {
-        if (*command == Command::End)
-            m_exit.exitNow();
-        else
-            m_typedAhead.push_back(*command);
-        return;
-    }
-    runGuarded(*command);
-    while (!m_typedAhead.empty()) {
-        const Command typed = m_typedAhead.front();
-        m_typedAhead.pop_front();
-        runGuarded(typed);
-    }
+    if (*command == Command::End)
+        m_exit.exitNow();
+    else
+        m_commands.run([this, step = *command] { run(step); });
 }
 
-void KeyCommands::runGuarded(Command command)
+void KeyCommands::run(Command command)
 {
-    m_busy = true;
     // The drill's commands have no error handling of their own: whatever stops one part-way
     // leaves what it did and ends the key press quietly.
     try {
-        run(command);
+        runUnguarded(command);
     } catch (const std::exception& failure) {
         qCWarning(lcUi, "A key command stopped part-way: %s", failure.what());
     } catch (...) {
         qCWarning(lcUi, "A key command stopped part-way.");
     }
-    m_busy = false;
 }
 
-void KeyCommands::run(Command command)
+void KeyCommands::runUnguarded(Command command)
 {
     ReadingRun& drill = m_window.run();
     switch (command) {

@@ -6,9 +6,9 @@
 #include <QObject>
 
 #include <array>
-#include <deque>
 #include <optional>
 
+class CommandQueue;
 class MainWindow;
 class ProgramExit;
 class QKeyEvent;
@@ -17,9 +17,10 @@ class QKeyEvent;
 // is taken once, where it enters the window from the windowing system, whichever control has
 // the focus, and then goes on to that control. Keys typed into another window (a dialog, an
 // open menu) are that window's own. While a command waits for speech to be heard, keys typed
-// into the window meanwhile are kept and run in order afterwards, its mouse and menu input is
-// dropped, and Esc still ends the program at once; other windows, such as a message box the
-// command opens, take their input as always.
+// into the window meanwhile run in order afterwards (through the command queue) and Esc still
+// ends the program at once; the window's controls other than the menu bar take no mouse
+// input then, while other windows, such as a message box the command opens, take theirs as
+// always.
 class KeyCommands : public QObject {
     Q_OBJECT
 public:
@@ -49,7 +50,7 @@ public:
     // Shift, Ctrl and Caps Lock make no difference; keypad keys have no command.
     static std::optional<Command> commandFor(int key, Qt::KeyboardModifiers modifiers);
 
-    KeyCommands(MainWindow& window, ProgramExit& exit);
+    KeyCommands(MainWindow& window, CommandQueue& commands, ProgramExit& exit);
 
     void handleKey(const QKeyEvent& event);
 
@@ -62,11 +63,10 @@ private:
     // Anything that is part of the drill window: its own window or one of its controls.
     bool isInDrillWindow(const QObject* receiver) const;
     bool filterWhileBusy(const QObject* receiver, QEvent* event);
-    void runGuarded(Command command);
     void run(Command command);
+    void runUnguarded(Command command);
 
     MainWindow& m_window;
+    CommandQueue& m_commands;
     ProgramExit& m_exit;
-    bool m_busy = false; // a command is running, possibly waiting with events handled
-    std::deque<Command> m_typedAhead;
 };

@@ -107,9 +107,9 @@ MainWindow::MainWindow(const WindowServices& services, const QString& fileAtStar
     setAcceptDrops(true);
 
     createControls();
-    m_keys = new KeyCommands(*this, services.exit);
-    m_menus = new MenuCommands(*this, *txtHyoji, m_run, services.voice, services.fontChooser,
-        services.editor, services.messages, services.exit);
+    m_keys = new KeyCommands(*this, m_commands, services.exit);
+    m_menus = new MenuCommands(*this, m_commands, *txtHyoji, m_run, services.voice,
+        services.fontChooser, services.editor, services.messages, services.exit);
     load(fileAtStart);
 }
 
@@ -363,8 +363,9 @@ void MainWindow::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     // Opened once the drop is over, so that the program the file came from is not held up
-    // by the loading or by a message box about it.
-    QTimer::singleShot(0, this, [this, path] { openDropped(path); });
+    // by the loading or by a message box about it, and after any command waiting for speech.
+    QTimer::singleShot(
+        0, this, [this, path] { m_commands.run([this, path] { openDropped(path); }); });
 }
 
 void MainWindow::openDropped(const QString& path)

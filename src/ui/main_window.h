@@ -1,5 +1,6 @@
 #pragma once
 
+#include "command_queue.h"
 #include "drill_view.h"
 #include "reading_run.h"
 
@@ -91,6 +92,7 @@ private:
     DisplayBox* txtHyoji = nullptr;
     QLabel* lblFontSize = nullptr;
     ReadingRun m_run;
+    CommandQueue m_commands;
     KeyCommands* m_keys = nullptr;
     MenuCommands* m_menus = nullptr;
     bool m_coveredOnShow = false;

@@ -1,5 +1,6 @@
 #include "menu_commands.h"
 
+#include "command_queue.h"
 #include "editor_launcher.h"
 #include "font_chooser.h"
 #include "kelvaro_version.h"
@@ -30,9 +31,11 @@ QAction* named(QAction* action, const char* name)
 
 } // namespace
 
-MenuCommands::MenuCommands(QMainWindow& window, QWidget& display, ReadingRun& run, Voice& voice,
-    FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit)
+MenuCommands::MenuCommands(QMainWindow& window, CommandQueue& commands, QWidget& display,
+    ReadingRun& run, Voice& voice, FontChooser& fonts, EditorLauncher& editor,
+    MessageBoxes& messages, ProgramExit& exit)
     : QObject(&window)
+    , m_commands(commands)
     , m_display(display)
     , m_run(run)
     , m_voice(voice)
@@ -52,31 +55,31 @@ void MenuCommands::buildMenus(QMainWindow& window)
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction* open = named(file->addAction(QStringLiteral("Open Text File(&O)")), "mnuFileOpen");
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    connect(open, &QAction::triggered, this,
+    onTriggered(open,
         [this] { reportingFailures(QStringLiteral("Open Text File"), [this] { m_run.Open(); }); });
     QAction* text = named(file->addAction(QStringLiteral("Open \"NOTE PAD\"(&E)")), "mnuFileText");
-    connect(text, &QAction::triggered, this, &MenuCommands::startEditor);
+    onTriggered(text, [this] { startEditor(); });
     named(file->addSeparator(), "mnuSaparator");
     QAction* end = named(file->addAction(QStringLiteral("Exit(&X)")), "mnuEnd");
     connect(end, &QAction::triggered, this, [this] { m_exit.exitNow(); });
 
     // Font(100P) and Version sit on the bar itself and act as soon as they are chosen.
     QAction* font = named(bar->addAction(QStringLiteral("Font(100P)")), "mnuFont");
-    connect(font, &QAction::triggered, this, &MenuCommands::chooseFont);
+    onTriggered(font, [this] { chooseFont(); });
 
     QMenu* voice = bar->addMenu(QStringLiteral("Voice"));
     voice->setObjectName(QStringLiteral("mnuVoice"));
     QAction* pause = named(voice->addAction(QStringLiteral("Pause")), "mnuPause");
-    connect(pause, &QAction::triggered, this,
+    onTriggered(pause,
         [this] { reportingFailures(QStringLiteral("Pause"), [this] { m_voice.setVolume(0); }); });
     QAction* getVoice = named(voice->addAction(QStringLiteral("Get Voice")), "mnuGetVoice");
-    connect(getVoice, &QAction::triggered, this, [this] {
+    onTriggered(getVoice, [this] {
         reportingFailures(QStringLiteral("Get Voice"), [this] { m_voice.setVolume(100); });
     });
     addEnglishVoiceChoice(*voice);
 
     QAction* version = named(bar->addAction(QStringLiteral("Version")), "mnuVersion");
-    connect(version, &QAction::triggered, this, &MenuCommands::showVersion);
+    onTriggered(version, [this] { showVersion(); });
 
     // Alt+V opens the Voice menu and F10 the menu bar at File, as Alt+F opens File: shortcuts
     // of the window's own, so that the captions keep their text (an access key of the Voice
@@ -111,8 +114,13 @@ void MenuCommands::addEnglishVoiceChoice(QMenu& menu)
         item->setChecked(m_voice.englishVoice() == choice.voice);
         group->addAction(item);
         const EnglishVoice voice = choice.voice;
-        connect(item, &QAction::triggered, this, [this, voice] { m_voice.setEnglishVoice(voice); });
+        onTriggered(item, [this, voice] { m_voice.setEnglishVoice(voice); });
     }
+}
+
+template <typename Command> void MenuCommands::onTriggered(QAction* item, Command command)
+{
+    connect(item, &QAction::triggered, this, [this, command] { m_commands.run(command); });
 }
 
 template <typename Command>

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -432,48 +433,88 @@ private slots:
     }
 
     // Keys typed while the rate is being said wait until it has been said, then run in order;
-    // a click on the menu bar meanwhile does nothing.
+    // the menu bar still opens meanwhile, and an item chosen there (Pause) runs after the keys.
     void keysTypedDuringTheRateRunAfterIt()
     {
         WindowFixture f;
         QString seenDuringTheWait;
+        double volumeDuringTheWait = -1;
         int waits = 0;
         f.speech.output.onWait = [&] {
             if (waits++ > 0)
                 return;
             f.press(u"1D");
-            QTest::mouseClick(f.window.menuBar(), Qt::LeftButton, {},
-                f.window.menuBar()->actionGeometry(f.window.menuBar()->actions().first()).center());
+            QMenuBar* bar = f.window.menuBar();
+            QTest::mouseClick(
+                bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            f.trigger("mnuPause");
+            QApplication::activePopupWidget()->close();
             seenDuringTheWait = f.seen();
+            volumeDuringTheWait = f.speech.volume();
         };
         f.openDrill({ u"one"_s });
         f.press(u"FF");
         QCOMPARE(seenDuringTheWait, u"one|count 1|FontSize 100|60 words/min"_s);
-        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QCOMPARE(volumeDuringTheWait, 1.0);
         QCOMPARE(f.seen(), u"Reset: [R] or [U]|-|FontSize 101|60 words/min"_s);
+        QCOMPARE(f.speech.volume(), 0.0);
         QCOMPARE(waits, 2);
     }
 
-    // Esc typed behind other keys while the rate is being said, or the window closed then,
-    // ends the program there and then, before any of the notices those keys would give.
+    // A file dropped while the rate is being said opens once the rate has been said.
+    void aFileDroppedDuringTheRateOpensAfterIt()
+    {
+        WindowFixture f;
+        QStringList readDuringTheWait;
+        int waits = 0;
+        f.speech.output.onWait = [&] {
+            if (waits++ > 0)
+                return;
+            std::unique_ptr<QMimeData> data(
+                urlsDropped({ QUrl::fromLocalFile(u"/home/learner/next.txt"_s) }));
+            const QPoint over = f.find("txtHyoji")->mapTo(&f.window, QPoint(20, 20));
+            QDragEnterEvent enter(over, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+            QApplication::sendEvent(f.window.windowHandle(), &enter);
+            QDropEvent drop(over, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+            QApplication::sendEvent(f.window.windowHandle(), &drop);
+            // Zero-time timers run in the order they were started: the open's came first.
+            bool later = false;
+            QTimer::singleShot(0, [&] { later = true; });
+            QTRY_VERIFY(later);
+            readDuringTheWait = f.readPaths;
+        };
+        f.openDrill({ u"one"_s });
+        f.press(u"FF");
+        QCOMPARE(readDuringTheWait, QStringList { u"drill.txt"_s });
+        QCOMPARE(f.readPaths, (QStringList { u"drill.txt"_s, u"/home/learner/next.txt"_s }));
+        QCOMPARE(f.seen(), u"|-|FontSize 100|60 words/min"_s); // opening keeps the run finished
+    }
+
+    // Esc typed behind other keys while the rate is being said, Exit chosen or the window
+    // closed then, ends the program there and then, before any of the notices those keys
+    // would give.
     void escBehindTypedKeysEndsAtOnce_data()
     {
-        QTest::addColumn<bool>("closed"); // the window closed instead of Esc
-        QTest::newRow("Esc") << false;
-        QTest::newRow("window closed") << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc") << u"Esc"_s;
+        QTest::newRow("Exit") << u"Exit"_s;
+        QTest::newRow("window closed") << u"close"_s;
     }
 
     void escBehindTypedKeysEndsAtOnce()
     {
-        QFETCH(bool, closed);
+        QFETCH(QString, how);
         WindowFixture f;
         int waits = 0;
         f.speech.output.onWait = [&] {
             if (waits++ > 0)
                 return;
             f.press(u"FDS");
-            if (closed)
+            if (how == u"close")
                 f.window.close();
+            else if (how == u"Exit")
+                f.trigger("mnuEnd");
             else
                 f.type(Qt::Key_Escape);
         };
