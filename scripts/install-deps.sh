@@ -9,14 +9,15 @@ run_packages=(
     libespeak-ng-dev espeak-ng-data libglib2.0-dev
     flite1-dev libmecab-dev mecab-naist-jdic libsoxr-dev
     fonts-noto-cjk qt6-translations-l10n librsvg2-bin
+    qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
     qt6-tools-dev qt6-l10n-tools
 )
 test_packages=(
     xvfb xauth xdotool scrot clang-format
     clang libclang-rt-14-dev
     pulseaudio pulseaudio-utils
-    desktop-file-utils appstream dpkg-dev file
-    dbus-x11 at-spi2-core python3-pyatspi orca speech-dispatcher
+    desktop-file-utils appstream dpkg-dev file sqlite3
+    dbus-daemon dbus-x11 at-spi2-core python3-pyatspi orca speech-dispatcher
 )
 
 wanted=("${run_packages[@]}")

@@ -1,15 +1,21 @@
 #include "background_audio_output.h"
+#include "background_history.h"
 #include "command_line.h"
 #include "desktop_editor_launcher.h"
 #include "dialog_file_chooser.h"
 #include "dialog_font_chooser.h"
 #include "dialog_message_boxes.h"
+#include "dialog_progress_dialogs.h"
 #include "disk_drill_file_reader.h"
 #include "helper_programs.h"
+#include "history_recorder.h"
+#include "history_store.h"
 #include "immediate_exit.h"
 #include "kelvaro_version.h"
 #include "main_window.h"
+#include "progress_windows.h"
 #include "qt_translations.h"
+#include "run_settings.h"
 #include "speech_service.h"
 #include "system_clock.h"
 #include "voice.h"
@@ -18,10 +24,77 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 
 namespace {
+
+// The voice and pace a run was spoken with, as the history keeps them.
+class VoiceRunSettings : public RunSettings {
+public:
+    explicit VoiceRunSettings(const Voice& voice)
+        : m_voice(voice)
+    {
+    }
+    QString voiceName() const override { return englishVoiceName(m_voice.englishVoice()); }
+    QString paceName() const override { return QStringLiteral("normal"); }
+
+private:
+    const Voice& m_voice;
+};
+
+// Runs a task once the window's first frame is on screen.
+class AfterFirstFrame : public QObject {
+public:
+    AfterFirstFrame(QWindow* window, std::function<void()> task)
+        : QObject(window)
+        , m_task(std::move(task))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The frame is drawn while the expose event is handled; the task comes after it.
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                m_task();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_task;
+};
+
+// Esc and Exit end the program at once; a run handed to the history a moment before is
+// written first.
+class HistoryFlushingExit : public ProgramExit {
+public:
+    HistoryFlushingExit(ProgramExit& exit, BackgroundHistory* history)
+        : m_exit(exit)
+        , m_history(history)
+    {
+    }
+    void exitNow() override
+    {
+        if (m_history)
+            m_history->flush(2000);
+        m_exit.exitNow();
+    }
+
+private:
+    ProgramExit& m_exit;
+    BackgroundHistory* m_history;
+};
 
 QStringList argumentList(int argc, char* argv[])
 {
@@ -61,12 +134,34 @@ int main(int argc, char* argv[])
     DialogFontChooser fontChooser;
     DesktopEditorLauncher editor;
     DialogMessageBoxes messages;
-    ImmediateExit exit(audio);
+    ImmediateExit immediateExit(audio);
+
+    // With --no-history the history file is neither read nor written.
+    const QString historyPath = command.noHistory ? QString() : HistoryStore::defaultPath();
+    std::unique_ptr<BackgroundHistory> history;
+    if (!historyPath.isEmpty())
+        history = std::make_unique<BackgroundHistory>(historyPath);
+    VoiceRunSettings runSettings(voice);
+    std::unique_ptr<HistoryRecorder> recorder;
+    if (history)
+        recorder = std::make_unique<HistoryRecorder>(*history, runSettings);
+    HistoryFlushingExit exit(immediateExit, history.get());
+    DialogProgressDialogs progressDialogs;
+    ProgressWindows progress(historyPath, progressDialogs);
 
     const QString fileAtStart
         = command.file.isEmpty() ? QString() : QFileInfo(command.file).absoluteFilePath();
     MainWindow window(
-        { voice, clock, files, fileChooser, fontChooser, editor, messages, exit }, fileAtStart);
+        { voice, clock, files, fileChooser, fontChooser, editor, messages, exit, progress },
+        fileAtStart);
+    progress.attach(window, window.run());
+    window.run().setEvents(recorder.get());
+    // The history file is opened off the window's thread once the first frame is up, so that
+    // a problem with it is reported at start and not after the first run.
+    if (history) {
+        window.winId(); // the native window the filter watches
+        new AfterFirstFrame(window.windowHandle(), [&history] { history->openSoon(); });
+    }
     window.showOnScreen();
     const int status = app.exec();
     // The event loop ends only when the last window has gone another way than Esc, Exit or

@@ -53,6 +53,8 @@ void ReadingRun::openFile(const QString& path)
         return;
     }
 
+    abandonRun();
+    m_practice = {};
     m_view.setDisplayText(QString());
     loadPass(contents);
     m_state.Remaining = int(contents.lines.size());
@@ -65,8 +67,10 @@ ReadingRun::Outcome ReadingRun::Start()
 {
     if (noticeIfFinished())
         return Outcome::Abandoned;
-    if (m_state.Remaining == m_state.Total)
+    if (m_state.Remaining == m_state.Total) {
         m_state.StartTime = m_clock.timeOfDay();
+        m_state.StartedAt = m_clock.localDateTime();
+    }
     if (m_state.Remaining == 0)
         return finish();
 
@@ -74,6 +78,7 @@ ReadingRun::Outcome ReadingRun::Start()
     showLine();
     --m_state.Remaining;
     setCountCaption();
+    tell(m_state.CurrentIndex, LineShowing::Step);
     return Outcome::Done;
 }
 
@@ -81,8 +86,10 @@ ReadingRun::Outcome ReadingRun::Repeat()
 {
     if (noticeIfFinished())
         return Outcome::Abandoned;
-    if (m_state.CurrentIndex != 0)
+    if (m_state.CurrentIndex != 0) {
         showLine();
+        tell(m_state.CurrentIndex, LineShowing::Repeat);
+    }
     return Outcome::Done;
 }
 
@@ -97,6 +104,7 @@ ReadingRun::Outcome ReadingRun::Back()
     showLine();
     ++m_state.Remaining;
     setCountCaption();
+    tell(m_state.CurrentIndex, LineShowing::Back);
     return Outcome::Done;
 }
 
@@ -105,6 +113,11 @@ ReadingRun::Outcome ReadingRun::Reset()
     // Before any file has been chosen there is nothing to reload, and nothing to say.
     if (m_state.FileName.isEmpty())
         return Outcome::Abandoned;
+    // A practice run starts over with its own lines, which live only in memory.
+    if (isPractice()) {
+        loadPractice();
+        return Outcome::Done;
+    }
     const DrillFileContents contents = m_files.read(m_state.FileName, LineStore::Capacity);
     if (!contents.ok()) {
         m_errors.reportError(QStringLiteral("Reset"), contents.error);
@@ -113,6 +126,7 @@ ReadingRun::Outcome ReadingRun::Reset()
 
     // The lines are reloaded to pick up edits, but the run still covers the lines counted
     // when the file was opened.
+    abandonRun();
     loadPass(contents);
     m_view.setDisplayText(QString());
     m_state.Remaining = m_state.Total;
@@ -122,6 +136,45 @@ ReadingRun::Outcome ReadingRun::Reset()
     m_view.setCountCaption(QString());
     prefetchAround();
     return Outcome::Done;
+}
+
+void ReadingRun::practise(const PracticeLines& practice)
+{
+    if (practice.lineNumbers.isEmpty())
+        return;
+    m_practice = practice;
+    m_state.FileName = practice.fileName;
+    loadPractice();
+}
+
+void ReadingRun::loadPractice()
+{
+    abandonRun();
+    QStringList lines;
+    for (const int number : std::as_const(m_practice.lineNumbers))
+        lines.append(m_practice.drillLines.value(number - 1));
+    m_state.Lines.fill(lines);
+    m_state.CurrentIndex = 0;
+    m_state.Total = int(lines.size());
+    m_state.Remaining = m_state.Total;
+    m_view.setDisplayText(QString());
+    m_view.setRateCaption(QString());
+    m_view.setTimeCaption(QString());
+    m_view.setCountVisible(true);
+    m_view.setCountCaption(QStringLiteral("count ") + QString::number(m_state.Total));
+    prefetchAround();
+}
+
+void ReadingRun::abandonRun()
+{
+    if (m_events)
+        m_events->runAbandoned();
+}
+
+void ReadingRun::tell(int lineNumber, LineShowing how)
+{
+    if (m_events)
+        m_events->lineShown(lineNumber, how, m_clock.steadyMs());
 }
 
 void ReadingRun::chui()
@@ -177,8 +230,26 @@ ReadingRun::Outcome ReadingRun::finish()
     if (seconds == 0)
         return Outcome::Abandoned;
 
-    m_view.setRateCaption(
-        QString::number(linesPerMinute(m_state.Total, seconds)) + QStringLiteral(" words/min"));
+    const int rate = linesPerMinute(m_state.Total, seconds);
+    m_view.setRateCaption(QString::number(rate) + QStringLiteral(" words/min"));
+    // Told before the rate is spoken, so that the time spoken is not counted on the last line.
+    if (m_events) {
+        FinishedRun run;
+        run.fileName = m_state.FileName;
+        if (isPractice()) {
+            run.drillLines = m_practice.drillLines;
+            run.practiceLineNumbers = m_practice.lineNumbers;
+        } else {
+            for (int i = 0; i < std::min(m_state.Total, LineStore::Capacity); ++i)
+                run.drillLines.append(m_state.Lines.at(i));
+        }
+        run.lines = m_state.Total;
+        run.elapsedMs = qint64(seconds) * 1000;
+        run.rate = rate;
+        run.startedAt = m_state.StartedAt;
+        run.finishedAt = m_clock.localDateTime();
+        m_events->runFinished(run, m_clock.steadyMs());
+    }
     m_speech.SayAndWait(m_view.rateCaption());
     m_view.setDisplayText(QString());
     m_view.setCountVisible(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "line_store.h"
+#include "run_events.h"
 
 #include <QString>
 #include <QTime>
@@ -22,6 +23,14 @@ struct DrillState {
     int Remaining = 0; // lines after the one on display
     QTime StartTime;
     QTime EndTime;
+    QDateTime StartedAt; // StartTime with its date and UTC offset, for the history
+};
+
+// A run of a few lines of a drill, kept in memory: the file is not read for it.
+struct PracticeLines {
+    QString fileName;
+    QStringList drillLines; // every line of the drill, in file order
+    QList<int> lineNumbers; // the drill's numbers of the lines to practise, in order
 };
 
 // The reading drill: opening a drill file and stepping through its lines, timed and spoken.
@@ -52,6 +61,13 @@ public:
     Outcome Reset();
     // Shows and speaks the notice that the run must be reset.
     void chui();
+    // Starts over with just the given lines of a drill; Reset then restarts them until
+    // another file is opened.
+    void practise(const PracticeLines& practice);
+    bool isPractice() const { return !m_practice.lineNumbers.isEmpty(); }
+
+    // Who hears of lines shown and runs finished or abandoned; none by default.
+    void setEvents(RunEvents* events) { m_events = events; }
 
     const DrillState& state() const { return m_state; }
 
@@ -64,6 +80,9 @@ private:
     void prefetchAround();
     void setCountCaption();
     Outcome finish();
+    void loadPractice();
+    void abandonRun();
+    void tell(int lineNumber, LineShowing how);
 
     DrillView& m_view;
     DrillSpeech& m_speech;
@@ -72,4 +91,6 @@ private:
     FileChooser& m_chooser;
     ErrorReporter& m_errors;
     DrillState m_state;
+    PracticeLines m_practice;
+    RunEvents* m_events = nullptr;
 };

@@ -54,7 +54,10 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         QStringLiteral("The voice for English text: %1 (default %2).")
             .arg(voiceNames(), englishVoiceName(DefaultEnglishVoice)),
         QStringLiteral("NAME"));
-    parser.addOptions({ help, version, voice });
+    const QCommandLineOption noHistory(QStringLiteral("no-history"),
+        QStringLiteral("Keep no history of runs: the history file (history.sqlite in "
+                       "$XDG_DATA_HOME/kelvaro) is neither read nor written."));
+    parser.addOptions({ help, version, voice, noHistory });
     for (const char* name : QtValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name));
         option.setValueName(QStringLiteral("value"));
@@ -92,6 +95,7 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         if (!result.voice)
             return fail(QStringLiteral("Unknown voice '%1': choose %2.").arg(name, voiceNames()));
     }
+    result.noHistory = parser.isSet(noHistory);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
         return fail(

@@ -7,7 +7,8 @@
 
 #include <optional>
 
-// What the program is asked to do by its command line: kelvaro [--voice NAME] [FILE], or
+// What the program is asked to do by its command line: kelvaro [--voice NAME] [--no-history]
+// [FILE], or
 // print help, the version or an error and end without a window.
 struct CommandLine {
     enum class Action { Run, Exit };
@@ -20,6 +21,8 @@ struct CommandLine {
     // English voice chosen (none: the default).
     QString file;
     std::optional<EnglishVoice> voice;
+    // Runs are neither read from nor written to the history file.
+    bool noHistory = false;
     // For Exit: what is printed, on standard error or standard output, and the exit status.
     QString output;
     bool toStandardError = false;

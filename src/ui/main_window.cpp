@@ -109,7 +109,7 @@ MainWindow::MainWindow(const WindowServices& services, const QString& fileAtStar
     createControls();
     m_keys = new KeyCommands(*this, m_commands, services.exit);
     m_menus = new MenuCommands(*this, m_commands, *txtHyoji, m_run, services.voice,
-        services.fontChooser, services.editor, services.messages, services.exit);
+        services.fontChooser, services.editor, services.messages, services.exit, services.progress);
     load(fileAtStart);
 }
 

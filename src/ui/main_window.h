@@ -16,6 +16,7 @@ class KeyCommands;
 class MenuCommands;
 class MessageBoxes;
 class ProgramExit;
+class ProgressOpener;
 class QLabel;
 class Voice;
 
@@ -29,6 +30,7 @@ struct WindowServices {
     EditorLauncher& editor;
     MessageBoxes& messages;
     ProgramExit& exit;
+    ProgressOpener& progress;
 };
 
 // The program's one window: a huge display box for the current line, the count-down, time,

@@ -6,6 +6,7 @@
 #include "kelvaro_version.h"
 #include "message_boxes.h"
 #include "program_exit.h"
+#include "progress_opener.h"
 #include "reading_run.h"
 #include "ui_log.h"
 #include "voice.h"
@@ -33,7 +34,7 @@ QAction* named(QAction* action, const char* name)
 
 MenuCommands::MenuCommands(QMainWindow& window, CommandQueue& commands, QWidget& display,
     ReadingRun& run, Voice& voice, FontChooser& fonts, EditorLauncher& editor,
-    MessageBoxes& messages, ProgramExit& exit)
+    MessageBoxes& messages, ProgramExit& exit, ProgressOpener& progress)
     : QObject(&window)
     , m_commands(commands)
     , m_display(display)
@@ -43,6 +44,7 @@ MenuCommands::MenuCommands(QMainWindow& window, CommandQueue& commands, QWidget&
     , m_editor(editor)
     , m_messages(messages)
     , m_exit(exit)
+    , m_progress(progress)
 {
     buildMenus(window);
 }
@@ -59,6 +61,11 @@ void MenuCommands::buildMenus(QMainWindow& window)
         [this] { reportingFailures(QStringLiteral("Open Text File"), [this] { m_run.Open(); }); });
     QAction* text = named(file->addAction(QStringLiteral("Open \"NOTE PAD\"(&E)")), "mnuFileText");
     onTriggered(text, [this] { startEditor(); });
+    QAction* progress = named(file->addAction(QStringLiteral("Progress…")), "mnuFileProgress");
+    progress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    onTriggered(progress, [this] {
+        reportingFailures(QStringLiteral("Progress"), [this] { m_progress.showProgress(); });
+    });
     named(file->addSeparator(), "mnuSaparator");
     QAction* end = named(file->addAction(QStringLiteral("Exit(&X)")), "mnuEnd");
     connect(end, &QAction::triggered, this, [this] { m_exit.exitNow(); });

@@ -9,21 +9,23 @@ class FontChooser;
 class MessageBoxes;
 class QMenu;
 class ProgramExit;
+class ProgressOpener;
 class QMainWindow;
 class QString;
 class QWidget;
 class ReadingRun;
 class Voice;
 
-// The menu bar: opening a drill file, starting the text editor, the display font, muting the
-// voice and choosing its English voice, the version box and Exit. Exit ends the program at
-// once; every other item runs through the command queue, after a command waiting for speech.
+// The menu bar: opening a drill file, starting the text editor, the Progress window, the display
+// font, muting the voice and choosing its English voice, the version box and Exit. Exit ends
+// the program at once; every other item runs through the command queue, after a command
+// waiting for speech.
 class MenuCommands : public QObject {
     Q_OBJECT
 public:
     MenuCommands(QMainWindow& window, CommandQueue& commands, QWidget& display, ReadingRun& run,
         Voice& voice, FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages,
-        ProgramExit& exit);
+        ProgramExit& exit, ProgressOpener& progress);
 
     // The version box's text for the given major version.
     static QString versionText(int majorVersion);
@@ -49,4 +51,5 @@ private:
     EditorLauncher& m_editor;
     MessageBoxes& m_messages;
     ProgramExit& m_exit;
+    ProgressOpener& m_progress;
 };

@@ -8,6 +8,7 @@
 #include "main_window.h"
 #include "message_boxes.h"
 #include "program_exit.h"
+#include "progress_opener.h"
 #include "recording_speech.h"
 #include "voice.h"
 
@@ -25,7 +26,8 @@ struct FakeWindowServices : ProgramExit,
                             FileChooser,
                             FontChooser,
                             EditorLauncher,
-                            MessageBoxes {
+                            MessageBoxes,
+                            ProgressOpener {
     void exitNow() override
     {
         ++exits;
@@ -50,12 +52,15 @@ struct FakeWindowServices : ProgramExit,
         shown += t + QLatin1Char(':') + m;
     }
 
+    void showProgress() override { ++progressShown; }
+
     WindowServices services(Voice& voice)
     {
-        return { voice, *this, *this, *this, *this, *this, *this, *this };
+        return { voice, *this, *this, *this, *this, *this, *this, *this, *this };
     }
 
     int exits = 0;
+    int progressShown = 0;
     bool editorInstalled = true;
     QTime now { 9, 0, 0 };
     QString file = QStringLiteral("drill.txt");

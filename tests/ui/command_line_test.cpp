@@ -57,6 +57,7 @@ private slots:
         QCOMPARE(command.action, CommandLine::Action::Run);
         QCOMPARE(command.file, file);
         QCOMPARE(command.voice.has_value(), voice != NoVoice);
+        QVERIFY(!command.noHistory);
         if (command.voice)
             QCOMPARE(int(*command.voice), voice);
     }
@@ -106,11 +107,21 @@ private slots:
             QVERIFY(command.output.contains(u"\nUsage: kelvaro [options] [FILE]\n"_s));
     }
 
+    void noHistoryIsTakenWithAFile()
+    {
+        const CommandLine command
+            = CommandLine::parse({ u"kelvaro"_s, u"--no-history"_s, u"a.txt"_s });
+        QCOMPARE(command.action, CommandLine::Action::Run);
+        QVERIFY(command.noHistory);
+        QCOMPARE(command.file, u"a.txt"_s);
+    }
+
     void helpNamesEveryChoiceButNotQtsOwn()
     {
         const QString help = CommandLine::parse({ u"kelvaro"_s, u"--help"_s }).output;
-        for (const QString& shown : { u"--help"_s, u"--version"_s, u"--voice <NAME>"_s,
-                 u"male, female or espeak-ng"_s, u"(default male)"_s, u"FILE"_s })
+        for (const QString& shown :
+            { u"--help"_s, u"--version"_s, u"--voice <NAME>"_s, u"male, female or espeak-ng"_s,
+                u"(default male)"_s, u"FILE"_s, u"--no-history"_s, u"history.sqlite"_s })
             QVERIFY2(help.contains(shown), qPrintable(shown));
         QVERIFY(!help.contains(u"platform"_s));
         QVERIFY(!help.contains(u"<executable_name>"_s));

@@ -159,10 +159,13 @@ private slots:
         WindowFixture f;
         QCOMPARE(describe(f.window.menuBar()->actions()),
             u"mnuFile File(&F)[mnuFileOpen Open Text File(&O),mnuFileText Open \"NOTE PAD\"(&E),"
-            "mnuSaparator -,mnuEnd Exit(&X)],mnuFont Font(100P),"
+            "mnuFileProgress Progress…,mnuSaparator -,mnuEnd Exit(&X)],mnuFont Font(100P),"
             "mnuVoice Voice[mnuPause Pause,mnuGetVoice Get Voice, -,mnuVoiceMale Male (Flite),"
             "mnuVoiceFemale Female (Flite),mnuVoiceEspeak espeak-ng],mnuVersion Version"_s);
         QCOMPARE(f.find<QAction>("mnuFileOpen")->shortcut(), QKeySequence(u"Ctrl+O"_s));
+        QCOMPARE(f.find<QAction>("mnuFileProgress")->shortcut(), QKeySequence(u"Ctrl+P"_s));
+        f.trigger("mnuFileProgress");
+        QCOMPARE(f.progressShown, 1);
         f.openDrill({ u"一"_s, u"二"_s });
         f.file.clear(); // cancelled
         f.trigger("mnuFileOpen");

@@ -1,0 +1,3 @@
+#include "history_log.h"
+
+Q_LOGGING_CATEGORY(lcHistory, "kelvaro.history")

@@ -1,0 +1,406 @@
+#include "csv_writer.h"
+#include "history_fixture.h"
+#include "history_store.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSemaphore>
+#include <QSet>
+#include <QTest>
+#include <QThread>
+#include <QtEndian>
+
+#include <optional>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Counts the history's warnings while it lives.
+struct HistoryWarnings {
+    HistoryWarnings()
+    {
+        count = 0;
+        previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                if (type == QtWarningMsg && qstrcmp(context.category, "kelvaro.history") == 0)
+                    ++count;
+                else
+                    previous(type, context, message);
+            });
+    }
+    ~HistoryWarnings() { qInstallMessageHandler(previous); }
+    static inline int count = 0;
+    static inline QtMessageHandler previous = nullptr;
+};
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Starts a writer of `runs` runs into `file`.
+std::unique_ptr<QProcess> startWriter(const QString& file, int runs)
+{
+    auto writer = std::make_unique<QProcess>();
+    writer->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    writer->start(QStringLiteral(HISTORY_WRITER), { file, QString::number(runs) });
+    return writer;
+}
+
+// The highest "committed N" a writer has printed, reading what it has written so far.
+int lastCommitted(QProcess& writer, int& seen)
+{
+    while (writer.canReadLine()) {
+        const QByteArray line = writer.readLine().trimmed();
+        if (line.startsWith("committed "))
+            seen = line.mid(10).toInt();
+    }
+    return seen;
+}
+
+} // namespace
+
+// The history file on a real SQLite file in a folder of the test's own: what becomes of a
+// broken file, a folder that cannot be written, a newer schema, a kill part-way and two
+// writers at once.
+class HistoryStoreTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        folderOwner.emplace();
+        QVERIFY(folder().isValid());
+        file = folder().filePath(u"kelvaro/history.sqlite"_s);
+    }
+
+    // A new file gets the whole schema, each migration counted in user_version, in WAL mode;
+    // opening it again applies nothing twice and keeps what was there.
+    void aNewFileGetsTheSchema()
+    {
+        {
+            HistoryStore store(file);
+            QCOMPARE(store.open(), HistoryStore::State::Writable);
+            QVERIFY(store.record(sampleRun(u"/d/a.txt"_s, 3, 40)));
+        }
+        QCOMPARE(queryValue(file, u"PRAGMA user_version"_s).toInt(), HistoryStore::latestVersion());
+        QVERIFY(HistoryStore::latestVersion() >= 1);
+        QCOMPARE(queryValue(file, u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
+        HistoryStore again(file);
+        QCOMPARE(again.open(), HistoryStore::State::Writable);
+        QCOMPARE(again.runs(u"/d/a.txt"_s).size(), 1);
+        // Every date keeps its offset, written alike also for UTC and west of it.
+        RunRecord run = sampleRun(u"/d/a.txt"_s, 3, 40);
+        run.startedAt = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+        run.finishedAt = QDateTime(QDate(2026, 1, 2), QTime(3, 5), Qt::OffsetFromUTC, -16200);
+        QVERIFY(again.record(run));
+        QCOMPARE(
+            again.runs(u"/d/a.txt"_s).constFirst().startedAtText, u"2026-01-02T03:04:05+00:00"_s);
+        QCOMPARE(
+            again.runs(u"/d/a.txt"_s).constFirst().finishedAtText, u"2026-01-02T03:05:00-04:30"_s);
+        QCOMPARE(again.drillLines(u"/d/a.txt"_s),
+            QStringList({ u"line 1"_s, u"line 2"_s, u"line 3"_s }));
+    }
+
+    // An edited file is a new version of the same drill: the lines of each version are kept
+    // once, and the drill's runs cover both.
+    void anEditedDrillIsANewVersionOfTheSameDrill()
+    {
+        HistoryStore store(file);
+        QCOMPARE(store.open(), HistoryStore::State::Writable);
+        RunRecord run = sampleRun(u"/d/a.txt"_s, 3, 40);
+        QVERIFY(store.record(run));
+        QVERIFY(store.record(run));
+        run.drillLines[1] = u"edited"_s;
+        QVERIFY(store.record(run));
+        QCOMPARE(queryValue(file, u"SELECT count(*) FROM drills"_s).toInt(), 2);
+        QCOMPARE(queryValue(file, u"SELECT count(*) FROM drill_lines"_s).toInt(), 6);
+        QCOMPARE(store.drills().size(), 1);
+        QCOMPARE(store.drills().constFirst().runs, 3);
+        QCOMPARE(store.runs(u"/d/a.txt"_s).size(), 3);
+        QCOMPARE(store.drillLines(u"/d/a.txt"_s).value(1), u"edited"_s);
+        QVERIFY(store.forgetDrill(u"/d/a.txt"_s));
+        QCOMPARE(queryValue(file, u"SELECT count(*) FROM line_times"_s).toInt(), 0);
+        QCOMPARE(store.drills().size(), 0);
+    }
+
+    void aBrokenFileIsMovedAside_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("not a database") << u"text"_s;
+        QTest::newRow("another program's database") << u"foreign"_s;
+        QTest::newRow("a damaged history") << u"damaged"_s;
+        QTest::newRow("a history cut short") << u"truncated"_s;
+        QTest::newRow("a history overwritten, its log left") << u"log"_s;
+    }
+
+    // Moved aside under a dated name, with its log, said once; a new history starts.
+    void aBrokenFileIsMovedAside()
+    {
+        QFETCH(QString, kind);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        if (kind == u"text"_s) {
+            writeFile(file, QByteArray("run,rate\n1,40\n").repeated(500));
+        } else if (kind == u"foreign"_s) {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"foreign"_s);
+                db.setDatabaseName(file);
+                QVERIFY(db.open());
+                QVERIFY(QSqlQuery(db).exec(u"CREATE TABLE notes (text TEXT)"_s));
+            }
+            QSqlDatabase::removeDatabase(u"foreign"_s);
+        } else if (kind != u"log"_s) {
+            {
+                HistoryStore store(file);
+                QCOMPARE(store.open(), HistoryStore::State::Writable);
+                for (int n = 0; n < 40; ++n)
+                    QVERIFY(store.record(sampleRun(u"/d/a.txt"_s, 30, n)));
+            }
+            QByteArray bytes = readFile(file);
+            QVERIFY(bytes.size() > 4 * 4096);
+            if (kind == u"damaged"_s)
+                bytes.replace(4096, 3 * 4096, QByteArray(3 * 4096, '\x5a'));
+            else
+                bytes.truncate(bytes.size() / 2 + 100);
+            writeFile(file, bytes);
+        }
+        QByteArray log;
+        if (kind == u"log"_s) {
+            // A damaged file with the log of a run not yet folded into it, as a kill leaves
+            // them: the new history starts empty.
+            {
+                HistoryStore store(file);
+                QCOMPARE(store.open(), HistoryStore::State::Writable);
+                for (int n = 0; n < 40; ++n)
+                    QVERIFY(store.record(sampleRun(u"/d/a.txt"_s, 30, n)));
+            }
+            {
+                HistoryStore store(file);
+                QCOMPARE(store.open(), HistoryStore::State::Writable);
+                QVERIFY(store.record(sampleRun(u"/d/b.txt"_s, 3, 1)));
+                log = readFile(file + u"-wal"_s);
+            }
+            QVERIFY(!log.isEmpty());
+            // The pages the log holds are read from it: the damage goes to pages it lacks. A
+            // log is a 32-byte header, then frames of a 24-byte header (the page number
+            // first, big-endian) and the page.
+            QSet<int> logged;
+            for (qsizetype at = 32; at + 24 + 4096 <= log.size(); at += 24 + 4096)
+                logged.insert(qFromBigEndian<quint32>(log.constData() + at));
+            QByteArray bytes = readFile(file);
+            int damaged = 0;
+            for (int page = 2; page <= bytes.size() / 4096 && damaged < 3; ++page) {
+                if (!logged.contains(page)) {
+                    bytes.replace((page - 1) * 4096, 4096, QByteArray(4096, '\x5a'));
+                    ++damaged;
+                }
+            }
+            QCOMPARE(damaged, 3);
+            writeFile(file, bytes);
+            writeFile(file + u"-wal"_s, log);
+        }
+        const QByteArray before = readFile(file);
+
+        HistoryWarnings warnings;
+        HistoryStore store(file);
+        const HistoryStore::State state = store.open();
+        QVERIFY2(state == HistoryStore::State::Writable,
+            qPrintable(store.problem() + QDir(QFileInfo(file).path()).entryList().join(u' ')));
+        QCOMPARE(warnings.count, 1);
+        QVERIFY2(QRegularExpression(u"/history\\.sqlite\\.broken-\\d{8}-\\d{6}$"_s)
+                     .match(store.movedAsideTo())
+                     .hasMatch(),
+            qPrintable(store.movedAsideTo()));
+        QCOMPARE(readFile(store.movedAsideTo()), before);
+        // Nothing of the old file or its log comes into the new one.
+        QCOMPARE(store.drills().size(), 0);
+        QVERIFY(store.record(sampleRun(u"/d/a.txt"_s, 3, 40)));
+        QCOMPARE(store.runs(u"/d/a.txt"_s).size(), 1);
+        QCOMPARE(store.drills().size(), 1);
+    }
+
+    // Two broken files moved aside one after the other (mostly in the same second) are both
+    // kept, and the second time a new history starts too.
+    void aSecondBrokenFileIsKeptBesideTheFirst()
+    {
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QStringList movedTo;
+        for (const QByteArray& text : { QByteArray("first\n"), QByteArray("second\n") }) {
+            writeFile(file, text.repeated(1000));
+            HistoryStore store(file);
+            QCOMPARE(store.open(), HistoryStore::State::Writable);
+            movedTo.append(store.movedAsideTo());
+        }
+        QVERIFY(movedTo[0] != movedTo[1]);
+        QCOMPARE(readFile(movedTo[0]), QByteArray("first\n").repeated(1000));
+        QCOMPARE(readFile(movedTo[1]), QByteArray("second\n").repeated(1000));
+    }
+
+    // The drill goes on without a history: the store says why, once, and keeps nothing.
+    void aFolderThatCannotBeWritten()
+    {
+        const QString readOnly = folder().filePath(u"locked"_s);
+        QVERIFY(QDir().mkpath(readOnly));
+        QVERIFY(QFile::setPermissions(folder().path(),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(
+            readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        // Root writes anywhere: the test runs as an ordinary user for the while.
+        const bool root = geteuid() == 0;
+        if (root)
+            QVERIFY(seteuid(65534) == 0);
+        HistoryWarnings warnings;
+        {
+            HistoryStore store(readOnly + u"/history.sqlite"_s);
+            HistoryStore inFolder(readOnly + u"/kelvaro/history.sqlite"_s);
+            const HistoryStore::State state = store.open();
+            const HistoryStore::State inFolderState = inFolder.open();
+            const bool recorded = store.record(sampleRun(u"/d/a.txt"_s, 3, 40));
+            if (root)
+                QVERIFY(seteuid(0) == 0);
+            QCOMPARE(state, HistoryStore::State::Unavailable);
+            QCOMPARE(inFolderState, HistoryStore::State::Unavailable);
+            QVERIFY(!recorded);
+            QVERIFY(store.problem().contains(readOnly));
+            QVERIFY(inFolder.problem().contains(u"cannot be created"_s));
+            QCOMPARE(store.runs(u"/d/a.txt"_s).size(), 0);
+        }
+        QCOMPARE(warnings.count, 2);
+        QVERIFY(!QFile::exists(readOnly + u"/history.sqlite"_s));
+    }
+
+    // Read, never written, said once.
+    void aHistoryFromANewerKelvaro()
+    {
+        {
+            HistoryStore store(file);
+            QCOMPARE(store.open(), HistoryStore::State::Writable);
+            QVERIFY(store.record(sampleRun(u"/d/a.txt"_s, 3, 40)));
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"newer"_s);
+            db.setDatabaseName(file);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(u"PRAGMA user_version = 99"_s));
+        }
+        QSqlDatabase::removeDatabase(u"newer"_s);
+
+        HistoryWarnings warnings;
+        HistoryStore store(file);
+        QCOMPARE(store.open(), HistoryStore::State::ReadOnly);
+        QCOMPARE(warnings.count, 1);
+        QVERIFY(store.problem().contains(u"newer Kelvaro"_s));
+        QCOMPARE(store.runs(u"/d/a.txt"_s).size(), 1);
+        QVERIFY(!store.record(sampleRun(u"/d/a.txt"_s, 3, 41)));
+        QVERIFY(!store.forgetDrill(u"/d/a.txt"_s));
+        QCOMPARE(queryValue(file, u"SELECT count(*) FROM runs"_s).toInt(), 1);
+        QCOMPARE(queryValue(file, u"PRAGMA user_version"_s).toInt(), 99);
+    }
+
+    // A kill at any moment loses at most the run being written and never damages the file.
+    void aKillPartWayKeepsEveryCommittedRun()
+    {
+        auto writer = startWriter(file, 1000);
+        const int killAt = QRandomGenerator::global()->bounded(50, 900);
+        int seen = 0;
+        QDeadlineTimer deadline(60000);
+        while (lastCommitted(*writer, seen) < killAt && !deadline.hasExpired()
+            && writer->state() != QProcess::NotRunning)
+            writer->waitForReadyRead(1000);
+        QVERIFY2(seen >= killAt, qPrintable(u"only %1 runs were committed"_s.arg(seen)));
+        writer->kill(); // SIGKILL
+        QVERIFY(writer->waitForFinished(10000));
+        lastCommitted(*writer, seen);
+
+        QCOMPARE(queryValue(file, u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+        const int kept = queryValue(file, u"SELECT count(*) FROM runs"_s).toInt();
+        // The run after the last one printed may have been committed before the kill.
+        QVERIFY2(kept == seen || kept == seen + 1,
+            qPrintable(u"%1 runs kept, %2 committed"_s.arg(kept).arg(seen)));
+        QCOMPARE(queryValue(file, u"SELECT count(*) FROM line_times"_s).toInt(), kept * 5);
+    }
+
+    // Two windows finishing at the same time are both recorded.
+    void twoWritersAtOnceKeepEveryRun()
+    {
+        auto first = startWriter(file, 200);
+        auto second = startWriter(file, 200);
+        QVERIFY(first->waitForFinished(60000));
+        QVERIFY(second->waitForFinished(60000));
+        QCOMPARE(first->exitCode(), 0);
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(queryValue(file, u"SELECT count(*) FROM runs"_s).toInt(), 400);
+        QCOMPARE(queryValue(file, u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+    }
+
+    // A write that finds another process writing longer than the busy time-out tries again,
+    // and is kept.
+    void aWriteWaitsForAnotherWriter()
+    {
+        HistoryStore store(file, 50);
+        QCOMPARE(store.open(), HistoryStore::State::Writable);
+        QSemaphore locked;
+        std::thread other([&] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+                db.setDatabaseName(file);
+                db.open();
+                QSqlQuery(db).exec(u"BEGIN IMMEDIATE"_s);
+                locked.release();
+                QThread::msleep(250);
+                QSqlQuery(db).exec(u"COMMIT"_s);
+            }
+            QSqlDatabase::removeDatabase(u"other"_s);
+        });
+        locked.acquire();
+        const bool kept = store.record(sampleRun(u"/d/a.txt"_s, 3, 40));
+        other.join();
+        QVERIFY(kept);
+        QCOMPARE(store.runs(u"/d/a.txt"_s).size(), 1);
+    }
+
+    void csvQuotesAsRfc4180_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QByteArray>("record");
+        QTest::newRow("plain") << QStringList { u"1"_s, u"line"_s } << QByteArray("1,line\r\n");
+        QTest::newRow("a comma") << QStringList { u"a, b"_s } << QByteArray("\"a, b\"\r\n");
+        QTest::newRow("quotes doubled") << QStringList { u"He said \"hi\""_s, u"x"_s }
+                                        << QByteArray("\"He said \"\"hi\"\"\",x\r\n");
+        QTest::newRow("a line break") << QStringList { u"a\nb"_s } << QByteArray("\"a\nb\"\r\n");
+        QTest::newRow("Japanese, as UTF-8")
+            << QStringList { u"日本語、です"_s, u""_s } << u"日本語、です,\r\n"_s.toUtf8();
+    }
+
+    void csvQuotesAsRfc4180()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QByteArray, record);
+        // The byte-order mark comes once, before the first record.
+        QCOMPARE(csvDocument({ fields, fields }), "\xEF\xBB\xBF" + record + record);
+    }
+
+private:
+    QTemporaryDir& folder() { return *folderOwner; }
+    std::optional<QTemporaryDir> folderOwner;
+    QString file;
+};
+
+QTEST_GUILESS_MAIN(HistoryStoreTest)
+#include "history_store_test.moc"

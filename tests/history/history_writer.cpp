@@ -1,0 +1,28 @@
+// Records runs into a history file one by one, printing "committed N" after each commit, for
+// the tests that kill it part-way or run two at once.
+// Usage: history_writer FILE RUNS [DRILL]
+#include "history_fixture.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 3)
+        return 2;
+    HistoryStore store(arguments.at(1));
+    if (store.open() != HistoryStore::State::Writable)
+        return 1;
+    const int runs = arguments.at(2).toInt();
+    const QString drill = arguments.value(3, QStringLiteral("/drills/words.txt"));
+    for (int n = 1; n <= runs; ++n) {
+        if (!store.record(sampleRun(drill, 5, n)))
+            return 1;
+        std::printf("committed %d\n", n);
+        std::fflush(stdout);
+    }
+    return 0;
+}
