@@ -12,7 +12,7 @@ class InProcessEspeak : public SpeechEngine {
 public:
     bool isAvailable() const { return m_voices.isAvailable(); }
 
-    Pcm synthesize(const QString& text, EnglishVoice) override
+    Pcm synthesize(const QString& text, EnglishVoice, SpeechPace) override
     {
         const qsizetype maxSamples
             = qsizetype(std::chrono::seconds(std::chrono::minutes(2)).count())

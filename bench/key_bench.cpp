@@ -19,7 +19,7 @@
 namespace {
 
 struct SilentEngine : SpeechEngine {
-    Pcm synthesize(const QString&, EnglishVoice) override { return {}; }
+    Pcm synthesize(const QString&, EnglishVoice, SpeechPace) override { return {}; }
 };
 
 QSize ScreenSize(1366, 768);

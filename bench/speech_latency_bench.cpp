@@ -166,7 +166,7 @@ Figures pressesThroughSynchronousPath(SpeechEngine& engine, int intervalMs)
         firstAudible = 0;
         const qint64 pressed = steadyNow();
         output.stop();
-        output.play(engine.synthesize(Drill[line], EnglishVoice::Espeak));
+        output.play(engine.synthesize(Drill[line], EnglishVoice::Espeak, SpeechPace::Normal));
         figures.heldMs.push_back((steadyNow() - pressed) / 1e6);
         pause(intervalMs);
         if (firstAudible > 0)
@@ -183,7 +183,7 @@ void measureRendering(SpeechEngine& engine, EnglishVoice english, const char* na
     for (const QString& line : Drill) {
         QElapsedTimer timer;
         timer.start();
-        engine.synthesize(line, english);
+        engine.synthesize(line, english, SpeechPace::Normal);
         millis.push_back(timer.nsecsElapsed() / 1e6);
     }
     std::sort(millis.begin(), millis.end());

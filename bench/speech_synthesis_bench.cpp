@@ -64,10 +64,11 @@ void measureService(SpeechService& service, EnglishVoice voice)
             QElapsedTimer timer;
             timer.start();
             double firstAt = -1;
-            const Pcm pcm = service.synthesize(line.text, voice, [&](const Pcm&) {
-                if (firstAt < 0)
-                    firstAt = timer.nsecsElapsed() / 1e6;
-            });
+            const Pcm pcm
+                = service.synthesize(line.text, voice, SpeechPace::Normal, [&](const Pcm&) {
+                      if (firstAt < 0)
+                          firstAt = timer.nsecsElapsed() / 1e6;
+                  });
             whole.push_back(timer.nsecsElapsed() / 1e6);
             first.push_back(firstAt);
             audio = double(pcm.samples.size()) / pcm.sampleRate;
@@ -87,7 +88,7 @@ void measureInProcessEspeak(InProcessEspeak& engine)
         for (int run = 0; run < Runs; ++run) {
             QElapsedTimer timer;
             timer.start();
-            const Pcm pcm = engine.synthesize(line.text, EnglishVoice::Espeak);
+            const Pcm pcm = engine.synthesize(line.text, EnglishVoice::Espeak, SpeechPace::Normal);
             whole.push_back(timer.nsecsElapsed() / 1e6);
             audio = double(pcm.samples.size()) / pcm.sampleRate;
         }
@@ -108,7 +109,7 @@ int main(int argc, char* argv[])
 
     QElapsedTimer started;
     started.start();
-    service.synthesize(QStringLiteral("Ready."), EnglishVoice::Male);
+    service.synthesize(QStringLiteral("Ready."), EnglishVoice::Male, SpeechPace::Normal);
     std::printf("Helper start and first line: %lld ms\n", started.elapsed());
     std::printf("Median / worst of %d runs; the last column is the length of the speech.\n", Runs);
 

@@ -41,7 +41,7 @@ public:
     {
     }
     QString voiceName() const override { return englishVoiceName(m_voice.englishVoice()); }
-    QString paceName() const override { return QStringLiteral("normal"); }
+    QString paceName() const override { return speechPaceName(m_voice.pace()); }
 
 private:
     const Voice& m_voice;
@@ -128,6 +128,8 @@ int main(int argc, char* argv[])
     Voice voice(engine, audio);
     if (command.voice)
         voice.setEnglishVoice(*command.voice);
+    if (command.pace)
+        voice.setPace(*command.pace);
     SystemClock clock;
     DiskDrillFileReader files;
     DialogFileChooser fileChooser;

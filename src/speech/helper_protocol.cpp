@@ -19,4 +19,21 @@ EnglishVoice voiceFromCode(std::uint32_t code)
     }
 }
 
+std::uint32_t paceCode(SpeechPace pace)
+{
+    return static_cast<std::uint32_t>(pace);
+}
+
+SpeechPace paceFromCode(std::uint32_t code)
+{
+    switch (code) {
+    case static_cast<std::uint32_t>(SpeechPace::Slower):
+        return SpeechPace::Slower;
+    case static_cast<std::uint32_t>(SpeechPace::Faster):
+        return SpeechPace::Faster;
+    default:
+        return SpeechPace::Normal;
+    }
+}
+
 } // namespace HelperProtocol

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "english_voice.h"
+#include "speech_pace.h"
 
 #include <QtGlobal>
 
@@ -9,14 +10,15 @@
 // How the program and its speech helper talk over one stream socket, in the machine's own
 // byte order (both ends are built together). The helper sends one Ready frame when it has
 // set itself up, followed by that many bytes of UTF-8 warnings (one a line) about missing
-// voices or dictionaries; then for each request (a RequestHeader and that many bytes of
-// UTF-8 text) it answers Begin (the sample rate), any number of Samples frames (that many
-// 16-bit samples follow) and one End.
+// voices or dictionaries; then for each request (a RequestHeader with the voice, the pace and
+// the length of the UTF-8 text that follows) it answers Begin (the sample rate), any number of
+// Samples frames (that many 16-bit samples follow) and one End.
 namespace HelperProtocol {
 
 struct RequestHeader {
     std::uint32_t voice = 0;
     std::uint32_t textBytes = 0;
+    std::uint32_t pace = 1;
 };
 
 enum class FrameKind : std::uint32_t { Ready = 1, Begin = 2, Samples = 3, End = 4 };
@@ -36,5 +38,8 @@ inline constexpr std::uint32_t MaxSamplesPerFrame = 1 << 16;
 std::uint32_t voiceCode(EnglishVoice voice);
 // Unknown codes read as the default voice.
 EnglishVoice voiceFromCode(std::uint32_t code);
+std::uint32_t paceCode(SpeechPace pace);
+// Unknown codes read as the normal pace.
+SpeechPace paceFromCode(std::uint32_t code);
 
 } // namespace HelperProtocol

@@ -2,6 +2,7 @@
 
 #include "english_voice.h"
 #include "pcm.h"
+#include "speech_pace.h"
 
 class QString;
 
@@ -11,6 +12,6 @@ class QString;
 class SpeechEngine {
 public:
     virtual ~SpeechEngine() = default;
-    // Latin-script text is spoken by the given English voice.
-    virtual Pcm synthesize(const QString& text, EnglishVoice voice) = 0;
+    // Latin-script text is spoken by the given English voice; all of it at the given pace.
+    virtual Pcm synthesize(const QString& text, EnglishVoice voice, SpeechPace pace) = 0;
 };

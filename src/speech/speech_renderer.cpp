@@ -4,30 +4,6 @@
 #include "speech_engine.h"
 
 #include <algorithm>
-#include <cstdlib>
-
-namespace {
-
-// Quieter than this is the engine's lead-in, not yet speech.
-constexpr int kAudibleLevel = 500;
-// Kept before the first audible sample, so a soft onset is not clipped.
-constexpr int kLeadInMilliseconds = 2;
-
-// Engines start with up to a quarter second of silence, which the learner would hear as lag.
-Pcm withoutLeadingSilence(Pcm pcm)
-{
-    const auto first = std::find_if(pcm.samples.cbegin(), pcm.samples.cend(),
-        [](qint16 sample) { return std::abs(sample) > kAudibleLevel; });
-    if (first == pcm.samples.cend())
-        return pcm;
-    const qsizetype leadIn = qsizetype(pcm.sampleRate) * kLeadInMilliseconds / 1000;
-    const qsizetype from = std::max<qsizetype>(0, (first - pcm.samples.cbegin()) - leadIn);
-    if (from > 0)
-        pcm.samples.remove(0, from);
-    return pcm;
-}
-
-} // namespace
 
 SpeechRenderer::SpeechRenderer(SpeechEngine& engine, AudioOutput& output)
     : m_engine(engine)
@@ -55,11 +31,11 @@ void SpeechRenderer::cut()
     m_output.stop();
 }
 
-quint64 SpeechRenderer::say(const QString& text, EnglishVoice voice)
+quint64 SpeechRenderer::say(const QString& text, EnglishVoice voice, SpeechPace pace)
 {
     const std::lock_guard lock(m_mutex);
     const quint64 ticket = ++m_tickets;
-    m_wanted.push_back({ { text, voice }, ticket });
+    m_wanted.push_back({ { text, voice, pace }, ticket });
     handOverRendered();
     if (!m_wanted.empty())
         m_wake.notify_one();
@@ -73,13 +49,13 @@ bool SpeechRenderer::isSettled(quint64 ticket) const
         [ticket](const Wanted& wanted) { return wanted.ticket == ticket; });
 }
 
-void SpeechRenderer::prefetch(const QStringList& texts, EnglishVoice voice)
+void SpeechRenderer::prefetch(const QStringList& texts, EnglishVoice voice, SpeechPace pace)
 {
     const std::lock_guard lock(m_mutex);
     m_likely.clear();
     for (const QString& text : texts) {
         if (!text.isEmpty())
-            m_likely.push_back({ text, voice });
+            m_likely.push_back({ text, voice, pace });
     }
     m_wake.notify_one();
 }
@@ -93,7 +69,7 @@ void SpeechRenderer::work()
         if (m_quit)
             return;
         lock.unlock();
-        Pcm pcm = withoutLeadingSilence(m_engine.synthesize(job.text, job.voice));
+        Pcm pcm = m_engine.synthesize(job.text, job.voice, job.pace);
         lock.lock();
         keep(job, std::move(pcm));
         handOverRendered();

@@ -2,6 +2,7 @@
 
 #include "english_voice.h"
 #include "pcm.h"
+#include "speech_pace.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,17 +33,18 @@ public:
     void cut();
     // Plays the text after whatever is queued, as soon as it has been rendered. Returns a
     // ticket for isSettled().
-    quint64 say(const QString& text, EnglishVoice voice);
+    quint64 say(const QString& text, EnglishVoice voice, SpeechPace pace);
     // The ticket's text has been handed to the output, or cut off, or rendered to nothing.
     bool isSettled(quint64 ticket) const;
     // Renders these texts when nothing is waiting to be said, the first first. Replaces the
     // texts of the hint before.
-    void prefetch(const QStringList& texts, EnglishVoice voice);
+    void prefetch(const QStringList& texts, EnglishVoice voice, SpeechPace pace);
 
 private:
     struct Key {
         QString text;
         EnglishVoice voice;
+        SpeechPace pace;
         bool operator==(const Key&) const = default;
     };
     struct Rendered {

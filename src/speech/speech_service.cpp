@@ -79,13 +79,13 @@ bool SpeechService::ensureStarted()
     return true;
 }
 
-Pcm SpeechService::synthesize(const QString& text, EnglishVoice voice)
+Pcm SpeechService::synthesize(const QString& text, EnglishVoice voice, SpeechPace pace)
 {
-    return synthesize(text, voice, {});
+    return synthesize(text, voice, pace, {});
 }
 
-Pcm SpeechService::synthesize(
-    const QString& text, EnglishVoice voice, const std::function<void(const Pcm&)>& onPiece)
+Pcm SpeechService::synthesize(const QString& text, EnglishVoice voice, SpeechPace pace,
+    const std::function<void(const Pcm&)>& onPiece)
 {
     const QString line = text.left(HelperProtocol::MaxTextCharacters);
     Pcm pcm;
@@ -96,7 +96,7 @@ Pcm SpeechService::synthesize(
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!ensureStarted())
             return pcm;
-        switch (request(line, voice, onPiece, pcm)) {
+        switch (request(line, voice, pace, onPiece, pcm)) {
         case Outcome::Spoken:
             m_failedStarts = 0;
             return pcm;
@@ -116,7 +116,7 @@ Pcm SpeechService::synthesize(
 }
 
 SpeechService::Outcome SpeechService::request(const QString& text, EnglishVoice voice,
-    const std::function<void(const Pcm&)>& onPiece, Pcm& pcm)
+    SpeechPace pace, const std::function<void(const Pcm&)>& onPiece, Pcm& pcm)
 {
     using HelperProtocol::FrameHeader;
     using HelperProtocol::FrameKind;
@@ -159,7 +159,7 @@ SpeechService::Outcome SpeechService::request(const QString& text, EnglishVoice 
     const Clock::time_point deadline = Clock::now() + limit;
     const QByteArray utf8 = text.toUtf8();
     const HelperProtocol::RequestHeader header { HelperProtocol::voiceCode(voice),
-        std::uint32_t(utf8.size()) };
+        std::uint32_t(utf8.size()), HelperProtocol::paceCode(pace) };
     Result result = m_helper.send(&header, sizeof header, deadline);
     if (result == Result::Done)
         result = m_helper.send(utf8.constData(), std::size_t(utf8.size()), deadline);

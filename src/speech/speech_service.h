@@ -40,11 +40,11 @@ public:
     explicit SpeechService(Options options = {});
     ~SpeechService() override;
 
-    Pcm synthesize(const QString& text, EnglishVoice voice) override;
+    Pcm synthesize(const QString& text, EnglishVoice voice, SpeechPace pace) override;
     // The same, handing each piece of audio on as soon as it arrives, all at the utterance's
     // sample rate, so playing can start before the whole line is rendered.
-    Pcm synthesize(
-        const QString& text, EnglishVoice voice, const std::function<void(const Pcm&)>& onPiece);
+    Pcm synthesize(const QString& text, EnglishVoice voice, SpeechPace pace,
+        const std::function<void(const Pcm&)>& onPiece);
 
     // The helper's process id, or -1 when none runs.
     qint64 helperProcessId() const { return m_helper.processId(); }
@@ -53,7 +53,7 @@ private:
     enum class Outcome { Spoken, HelperLost, NotSent };
 
     bool ensureStarted();
-    Outcome request(const QString& text, EnglishVoice voice,
+    Outcome request(const QString& text, EnglishVoice voice, SpeechPace pace,
         const std::function<void(const Pcm&)>& onPiece, Pcm& pcm);
     void reportOnce(const QString& message);
 

@@ -29,7 +29,7 @@ void Voice::Speak(const QString& text, int flags)
         m_renderer.cut();
     if (text.isEmpty())
         return;
-    const quint64 ticket = m_renderer.say(text, m_englishVoice);
+    const quint64 ticket = m_renderer.say(text, m_englishVoice, m_pace);
     if (flags & SVSFlagsAsync)
         return;
     waitUntilHandedOver(ticket);
@@ -50,7 +50,7 @@ void Voice::SayAndWait(const QString& text)
 
 void Voice::prefetch(const QStringList& likelyNext)
 {
-    m_renderer.prefetch(likelyNext, m_englishVoice);
+    m_renderer.prefetch(likelyNext, m_englishVoice, m_pace);
 }
 
 void Voice::greet(const QString& text)

@@ -2,6 +2,7 @@
 
 #include "drill_speech.h"
 #include "english_voice.h"
+#include "speech_pace.h"
 #include "speech_renderer.h"
 
 class AudioOutput;
@@ -31,6 +32,9 @@ public:
     EnglishVoice englishVoice() const { return m_englishVoice; }
     // Takes effect from the next text spoken.
     void setEnglishVoice(EnglishVoice voice) { m_englishVoice = voice; }
+    SpeechPace pace() const { return m_pace; }
+    // Takes effect from the next text spoken; the drill's timing stays the same.
+    void setPace(SpeechPace pace) { m_pace = pace; }
 
     void Speak(const QString& text, int flags);
 
@@ -50,4 +54,5 @@ private:
     SpeechRenderer m_renderer;
     int m_volume = 100;
     EnglishVoice m_englishVoice = DefaultEnglishVoice;
+    SpeechPace m_pace = DefaultSpeechPace;
 };

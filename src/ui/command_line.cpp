@@ -26,6 +26,13 @@ QString voiceNames()
         + englishVoiceName(EnglishVoice::Espeak);
 }
 
+QString paceNames()
+{
+    return speechPaceName(SpeechPace::Slower) + QStringLiteral(", ")
+        + speechPaceName(SpeechPace::Normal) + QStringLiteral(" or ")
+        + speechPaceName(SpeechPace::Faster);
+}
+
 CommandLine exitWith(const QString& output, bool toStandardError, int status)
 {
     CommandLine result;
@@ -57,7 +64,11 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     const QCommandLineOption noHistory(QStringLiteral("no-history"),
         QStringLiteral("Keep no history of runs: the history file (history.sqlite in "
                        "$XDG_DATA_HOME/kelvaro) is neither read nor written."));
-    parser.addOptions({ help, version, voice, noHistory });
+    const QCommandLineOption pace(QStringLiteral("pace"),
+        QStringLiteral("Speech pace: %1 (default %2).")
+            .arg(paceNames(), speechPaceName(DefaultSpeechPace)),
+        QStringLiteral("PACE"));
+    parser.addOptions({ help, version, voice, pace, noHistory });
     for (const char* name : QtValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name));
         option.setValueName(QStringLiteral("value"));
@@ -94,6 +105,12 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         result.voice = englishVoiceNamed(name);
         if (!result.voice)
             return fail(QStringLiteral("Unknown voice '%1': choose %2.").arg(name, voiceNames()));
+    }
+    if (parser.isSet(pace)) {
+        const QString name = parser.value(pace);
+        result.pace = speechPaceNamed(name);
+        if (!result.pace)
+            return fail(QStringLiteral("Unknown pace '%1': choose %2.").arg(name, paceNames()));
     }
     result.noHistory = parser.isSet(noHistory);
     const QStringList files = parser.positionalArguments();

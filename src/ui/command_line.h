@@ -1,13 +1,15 @@
 #pragma once
 
 #include "english_voice.h"
+#include "speech_pace.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
-// What the program is asked to do by its command line: kelvaro [--voice NAME] [--no-history]
+// What the program is asked to do by its command line: kelvaro [--voice NAME] [--pace PACE]
+// [--no-history]
 // [FILE], or
 // print help, the version or an error and end without a window.
 struct CommandLine {
@@ -18,9 +20,10 @@ struct CommandLine {
 
     Action action = Action::Run;
     // For Run: the drill file opened at start (empty: start with the greeting) and the
-    // English voice chosen (none: the default).
+    // English voice and the pace chosen (none: the default).
     QString file;
     std::optional<EnglishVoice> voice;
+    std::optional<SpeechPace> pace;
     // Runs are neither read from nor written to the history file.
     bool noHistory = false;
     // For Exit: what is printed, on standard error or standard output, and the exit status.

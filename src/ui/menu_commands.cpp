@@ -84,6 +84,7 @@ void MenuCommands::buildMenus(QMainWindow& window)
         reportingFailures(QStringLiteral("Get Voice"), [this] { m_voice.setVolume(100); });
     });
     addEnglishVoiceChoice(*voice);
+    addPaceChoice(*voice);
 
     QAction* version = named(bar->addAction(QStringLiteral("Version")), "mnuVersion");
     onTriggered(version, [this] { showVersion(); });
@@ -122,6 +123,31 @@ void MenuCommands::addEnglishVoiceChoice(QMenu& menu)
         group->addAction(item);
         const EnglishVoice voice = choice.voice;
         onTriggered(item, [this, voice] { m_voice.setEnglishVoice(voice); });
+    }
+}
+
+void MenuCommands::addPaceChoice(QMenu& menu)
+{
+    struct Choice {
+        SpeechPace pace;
+        const char* caption;
+        const char* name;
+    };
+    static constexpr std::array<Choice, 3> Choices = { {
+        { SpeechPace::Slower, "Slower", "mnuPaceSlower" },
+        { SpeechPace::Normal, "Normal", "mnuPaceNormal" },
+        { SpeechPace::Faster, "Faster", "mnuPaceFaster" },
+    } };
+    menu.addSeparator();
+    auto* group = new QActionGroup(&menu);
+    group->setExclusive(true);
+    for (const Choice& choice : Choices) {
+        QAction* item = named(menu.addAction(QLatin1String(choice.caption)), choice.name);
+        item->setCheckable(true);
+        item->setChecked(m_voice.pace() == choice.pace);
+        group->addAction(item);
+        const SpeechPace pace = choice.pace;
+        onTriggered(item, [this, pace] { m_voice.setPace(pace); });
     }
 }
 

@@ -17,9 +17,9 @@ class ReadingRun;
 class Voice;
 
 // The menu bar: opening a drill file, starting the text editor, the Progress window, the display
-// font, muting the voice and choosing its English voice, the version box and Exit. Exit ends
-// the program at once; every other item runs through the command queue, after a command
-// waiting for speech.
+// font, muting the voice and choosing its English voice and pace, the version box and Exit.
+// Exit ends the program at once; every other item runs through the command queue, after a
+// command waiting for speech.
 class MenuCommands : public QObject {
     Q_OBJECT
 public:
@@ -36,6 +36,8 @@ private:
     template <typename Command> void onTriggered(QAction* item, Command command);
     // The English voice as radio items, showing the one the voice was started with.
     void addEnglishVoiceChoice(QMenu& menu);
+    // The pace as radio items, showing the one the voice was started with.
+    void addPaceChoice(QMenu& menu);
     void startEditor();
     void chooseFont();
     void showVersion();

@@ -25,7 +25,7 @@ Pcm sound(int ms)
 
 // Renders every text as the same two seconds of loud sound, and counts what it rendered.
 struct ToneEngine : SpeechEngine {
-    Pcm synthesize(const QString&, EnglishVoice) override
+    Pcm synthesize(const QString&, EnglishVoice, SpeechPace) override
     {
         ++rendered;
         return sound(2000);

@@ -41,7 +41,7 @@ private slots:
     {
         QFETCH(qsizetype, chunk);
         const QList<qint16> input = silence(3000) + tone(2000) + silence(500) + tone(100);
-        LeadingSilenceTrimmer trimmer(160);
+        LeadingSilenceTrimmer trimmer(160, 330);
         QList<qint16> output;
         for (qsizetype start = 0; start < input.size(); start += chunk)
             output += trimmer.feed(input.constData() + start, qMin(chunk, input.size() - start));
@@ -49,14 +49,29 @@ private slots:
         QCOMPARE(output, input.mid(3000 - 160));
     }
 
+    // The start is judged against the peak: a murmur 45 dB down is silence before a loud
+    // line. What is kept starts 10 ms before the first sound, the first 2 ms of it fading in.
+    void onsetIsJudgedAgainstThePeak()
+    {
+        QList<qint16> murmur; // 100 ms, at most 44: 45 dB below the tone's 8000
+        for (const qint16 sample : tone(1600))
+            murmur.append(qint16(sample / 180));
+        Pcm loud { QList<qint16>(800, 0) + murmur + tone(1600), 16000 };
+        trimOnset(loud);
+        QCOMPARE(loud.samples.size(), 160 + 1600);
+        QCOMPARE(loud.samples.mid(32), murmur.mid(1600 - 128) + tone(1600));
+        for (qsizetype i = 0; i < 32; ++i)
+            QVERIFY(std::abs(loud.samples[i]) <= std::abs(murmur[1600 - 160 + i]));
+    }
+
     void silenceThroughoutBecomesNothing()
     {
-        Pcm pcm { silence(5000), 16000 };
-        trimLeadingSilence(pcm, std::chrono::milliseconds(10));
-        QVERIFY(pcm.isEmpty());
-        Pcm shortSilence { silence(50) + tone(100), 16000 };
-        trimLeadingSilence(shortSilence, std::chrono::milliseconds(10));
-        QCOMPARE(shortSilence.samples.size(), 150); // less than 10 ms: nothing to cut
+        Pcm murmur { silence(5000) + QList<qint16> { 300, -330, 200 }, 16000 };
+        trimOnset(murmur);
+        QVERIFY(murmur.isEmpty());
+        Pcm soon { silence(50) + tone(100), 16000 };
+        trimOnset(soon);
+        QCOMPARE(soon.samples, silence(50) + tone(100)); // less than 10 ms: nothing cut or faded
     }
 
     void resamplesKeepingLengthAndSound()

@@ -39,6 +39,13 @@ private slots:
             << u"コーヒー 時々"_s << QList<ScriptRun> { { Script::Japanese, u"コーヒー 時々"_s } };
         QTest::newRow("accents and other scripts are not Japanese")
             << u"naïve Привет"_s << QList<ScriptRun> { { Script::Latin, u"naïve Привет"_s } };
+        QTest::newRow("〇 and 〆 are Japanese, the bounds of their block")
+            << u"A〇B〆C"_s
+            << QList<ScriptRun> { { Script::Latin, u"A"_s }, { Script::Japanese, u"〇"_s },
+                   { Script::Latin, u"B"_s }, { Script::Japanese, u"〆"_s },
+                   { Script::Latin, u"C"_s } };
+        QTest::newRow("the marks around them are not")
+            << u"A\u3004\u3008B"_s << QList<ScriptRun> { { Script::Latin, u"A\u3004\u3008B"_s } };
         QTest::newRow("kanji outside the basic plane")
             << u"𠮷野家"_s << QList<ScriptRun> { { Script::Japanese, u"𠮷野家"_s } };
         QTest::newRow("punctuation alone")

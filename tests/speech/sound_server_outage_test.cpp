@@ -18,7 +18,7 @@ const QString kHelper = QStringLiteral(KELVARO_AUDIO_HELPER);
 
 // Renders every text as a third of a second of loud sound.
 struct ToneEngine : SpeechEngine {
-    Pcm synthesize(const QString&, EnglishVoice) override
+    Pcm synthesize(const QString&, EnglishVoice, SpeechPace) override
     {
         return { QList<qint16>(NullSinkRecorder::kRate / 3, 10000), NullSinkRecorder::kRate };
     }

@@ -54,28 +54,29 @@ class TestSpeechService : public QObject {
 private slots:
     void init() { QTest::failOnWarning(QRegularExpression(u".*"_s)); }
 
-    // From a thread with no event loop, as the voice's worker calls it.
-    void eachVoiceSpeaksFromAWorkerThread_data()
+    // From a thread with no event loop, as the voice's worker calls it: each voice, a mixed
+    // line, and the pace, which goes to the helper with each line.
+    void eachVoiceAndPaceFromAWorkerThread()
     {
-        QTest::addColumn<EnglishVoice>("voice");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("male") << EnglishVoice::Male << DrillLine;
-        QTest::newRow("female") << EnglishVoice::Female << DrillLine;
-        QTest::newRow("espeak-ng") << EnglishVoice::Espeak << DrillLine;
-        QTest::newRow("mixed") << EnglishVoice::Male << u"I have a pen. 私はペンを持っています。"_s;
-    }
-
-    void eachVoiceSpeaksFromAWorkerThread()
-    {
-        QFETCH(EnglishVoice, voice);
-        QFETCH(QString, line);
         SpeechService service(helperOptions());
-        Pcm pcm;
-        std::thread worker([&] { pcm = service.synthesize(line, voice); });
-        worker.join();
-        QVERIFY(audible(pcm));
-        QVERIFY2(
-            seconds(pcm) > 1.5 && seconds(pcm) < 7.0, qPrintable(QString::number(seconds(pcm))));
+        const auto length = [&](const QString& line, EnglishVoice voice, SpeechPace pace) {
+            Pcm pcm;
+            std::thread worker([&] { pcm = service.synthesize(line, voice, pace); });
+            worker.join();
+            return audible(pcm) ? seconds(pcm) : 0.0;
+        };
+        const QString mixed = u"I have a pen. 私はペンを持っています。"_s;
+        for (const auto& [line, voice] : { std::pair { DrillLine, EnglishVoice::Male },
+                 std::pair { DrillLine, EnglishVoice::Espeak },
+                 std::pair { mixed, EnglishVoice::Male } }) {
+            const double normal = length(line, voice, SpeechPace::Normal);
+            QVERIFY2(normal > 1.5 && normal < 7.0, qPrintable(QString::number(normal)));
+        }
+        const double normal = length(DrillLine, EnglishVoice::Female, SpeechPace::Normal);
+        const double slower = length(DrillLine, EnglishVoice::Female, SpeechPace::Slower);
+        const double faster = length(DrillLine, EnglishVoice::Female, SpeechPace::Faster);
+        QVERIFY2(slower > 1.2 * normal && faster < 0.88 * normal && faster > 1.0,
+            qPrintable(u"%1 %2 %3"_s.arg(slower).arg(normal).arg(faster)));
     }
 
     // The lines that abort espeak-ng 1.51 when given to it whole.
@@ -84,10 +85,10 @@ private slots:
         SpeechService service(helperOptions());
         const qint64 helper = service.helperProcessId();
         for (EnglishVoice voice : { EnglishVoice::Male, EnglishVoice::Espeak }) {
-            QVERIFY(audible(service.synthesize(CrashingJapanese, voice)));
-            QVERIFY(audible(service.synthesize(u"s'"_s.repeated(220), voice)));
+            QVERIFY(audible(service.synthesize(CrashingJapanese, voice, SpeechPace::Normal)));
+            QVERIFY(audible(service.synthesize(u"s'"_s.repeated(220), voice, SpeechPace::Normal)));
         }
-        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male)));
+        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal)));
         QCOMPARE(service.helperProcessId(), helper);
     }
 
@@ -101,19 +102,20 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(
                 u"speech helper closed its end .*killed by signal 9.*not sent again"_s));
-        const Pcm cut = service.synthesize(longLine, EnglishVoice::Male, [&](const Pcm&) {
-            if (++pieces == 1)
-                ::kill(pid_t(service.helperProcessId()), SIGKILL);
-        });
+        const Pcm cut
+            = service.synthesize(longLine, EnglishVoice::Male, SpeechPace::Normal, [&](const Pcm&) {
+                  if (++pieces == 1)
+                      ::kill(pid_t(service.helperProcessId()), SIGKILL);
+              });
         // What was sent before the kill still arrives, but the line counts as silent.
         QVERIFY(pieces >= 1);
         QVERIFY(cut.isEmpty());
 
-        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male)));
+        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal)));
         const qint64 second = service.helperProcessId();
         QVERIFY(second != first && second > 0);
         // The line that killed the helper is not sent again.
-        QVERIFY(service.synthesize(longLine, EnglishVoice::Male).isEmpty());
+        QVERIFY(service.synthesize(longLine, EnglishVoice::Male, SpeechPace::Normal).isEmpty());
         QCOMPARE(service.helperProcessId(), second);
     }
 
@@ -123,23 +125,24 @@ private slots:
         options.lineTimeout = std::chrono::milliseconds(800);
         options.timeoutPerCharacter = std::chrono::microseconds(0);
         SpeechService service(options);
-        QVERIFY(audible(service.synthesize(u"Ready."_s, EnglishVoice::Male)));
+        QVERIFY(audible(service.synthesize(u"Ready."_s, EnglishVoice::Male, SpeechPace::Normal)));
         ::kill(pid_t(service.helperProcessId()), SIGSTOP);
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(
                 u"did not finish within 800 ms.*stopped answering and was killed"_s));
         QElapsedTimer waited;
         waited.start();
-        QVERIFY(service.synthesize(DrillLine, EnglishVoice::Male).isEmpty());
+        QVERIFY(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal).isEmpty());
         QVERIFY(waited.elapsed() < 10'000);
-        QVERIFY(audible(service.synthesize(u"Back again."_s, EnglishVoice::Male)));
+        QVERIFY(
+            audible(service.synthesize(u"Back again."_s, EnglishVoice::Male, SpeechPace::Normal)));
     }
 
     // A helper gone while nothing was asked of it is not any line's fault.
     void helperGoneBetweenLines()
     {
         SpeechService service(helperOptions());
-        QVERIFY(audible(service.synthesize(u"One."_s, EnglishVoice::Male)));
+        QVERIFY(audible(service.synthesize(u"One."_s, EnglishVoice::Male, SpeechPace::Normal)));
         const qint64 helper = service.helperProcessId();
         ::kill(pid_t(helper), SIGKILL);
         QTRY_COMPARE(processState(helper), u'Z');
@@ -147,7 +150,7 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(u"(before it began .*killed by signal 9|killed by signal 9.* "
                                u"between lines).*starts again"_s));
-        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male)));
+        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal)));
     }
 
     void missingHelperLeavesSilenceWithOneWarning()
@@ -158,7 +161,8 @@ private slots:
             QRegularExpression(u"speech helper .*could not be started.*goes on silently"_s));
         SpeechService service(options);
         for (int line = 0; line < 5; ++line)
-            QVERIFY(service.synthesize(DrillLine, EnglishVoice::Male).isEmpty());
+            QVERIFY(
+                service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal).isEmpty());
     }
 
     void missingPartsDegrade_data()
@@ -193,12 +197,12 @@ private slots:
             QTest::ignoreMessage(
                 QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
         SpeechService service(helperOptions(arguments));
-        const Pcm pcm = service.synthesize(line, EnglishVoice::Male);
+        const Pcm pcm = service.synthesize(line, EnglishVoice::Male, SpeechPace::Normal);
         QCOMPARE(::audible(pcm), audible);
         if (audible)
             QTEST(pcm.sampleRate, "sampleRate");
         // Said once, not again for the next line.
-        service.synthesize(line, EnglishVoice::Female);
+        service.synthesize(line, EnglishVoice::Female, SpeechPace::Normal);
     }
 };
 

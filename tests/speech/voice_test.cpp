@@ -65,6 +65,35 @@ private slots:
         QCOMPARE(speech.renderings().last(), u"female:two"_s);
     }
 
+    // Each line rendered ahead plays as itself, whichever was rendered last, and a line is
+    // rendered again at a new pace instead of being played at the old one.
+    void eachLineRenderedAheadPlaysItselfAtItsPace()
+    {
+        RecordingSpeech speech;
+        Voice voice(speech.engine, speech.output);
+        voice.prefetch({ u"one"_s, u"two"_s, u"three"_s });
+        QTRY_COMPARE(speech.renderings(), (QStringList { u"one"_s, u"two"_s, u"three"_s }));
+        for (const QString& line : { u"one"_s, u"two"_s, u"three"_s, u"one"_s }) {
+            voice.SayNow(line);
+            QCOMPARE(speech.said().last(), u"say "_s + line);
+        }
+        QCOMPARE(speech.renderings().size(), 3);
+        voice.setPace(SpeechPace::Slower);
+        voice.SayNow(u"two"_s);
+        QTRY_COMPARE(speech.said().last(), u"say two"_s);
+        QCOMPARE(speech.renderings().last(), u"slower:two"_s);
+        voice.setPace(SpeechPace::Normal);
+        voice.SayNow(u"two"_s);
+        QCOMPARE(speech.said().last(), u"say two"_s);
+        QCOMPARE(speech.renderings().size(), 4);
+        // What is rendered ahead is rendered at the pace it will be heard at.
+        voice.setPace(SpeechPace::Faster);
+        voice.prefetch({ u"four"_s });
+        QTRY_COMPARE(speech.renderings().last(), u"faster:four"_s);
+        voice.SayNow(u"four"_s);
+        QCOMPARE(speech.said().last(), u"say four"_s);
+    }
+
     // Keys at 30 a second on an engine far slower than that: no call waits for rendering and
     // the line asked for last is the one heard. A line cut off is never played.
     void aSlowEngineNeverHoldsUpTheCallerNorPlaysStaleLines()

@@ -20,7 +20,7 @@ struct RecordingEngine : SpeechEngine {
         : m_speech(speech)
     {
     }
-    Pcm synthesize(const QString& text, EnglishVoice voice) override;
+    Pcm synthesize(const QString& text, EnglishVoice voice, SpeechPace pace) override;
     std::chrono::milliseconds renderTime { 0 };
 
 private:
@@ -52,8 +52,8 @@ struct RecordingSpeech {
         const std::lock_guard lock(mutex);
         return log;
     }
-    // Each text the engine rendered, in order, as "<voice name>:<text>" where the voice is
-    // not the default.
+    // Each text the engine rendered, in order, as "<voice name>:<pace name>:<text>", leaving
+    // out the voice and the pace where they are the default.
     QStringList renderings() const
     {
         const std::lock_guard lock(mutex);
@@ -84,11 +84,15 @@ struct RecordingSpeech {
     RecordingAudioOutput output { *this };
 };
 
-inline Pcm RecordingEngine::synthesize(const QString& text, EnglishVoice voice)
+inline Pcm RecordingEngine::synthesize(const QString& text, EnglishVoice voice, SpeechPace pace)
 {
     std::this_thread::sleep_for(renderTime);
-    m_speech.append(m_speech.rendered,
-        voice == DefaultEnglishVoice ? text : englishVoiceName(voice) + u':' + text);
+    QString rendering = text;
+    if (pace != DefaultSpeechPace)
+        rendering = speechPaceName(pace) + u':' + rendering;
+    if (voice != DefaultEnglishVoice)
+        rendering = englishVoiceName(voice) + u':' + rendering;
+    m_speech.append(m_speech.rendered, rendering);
     Pcm pcm;
     pcm.samples.append(30000);
     for (const QChar c : text)

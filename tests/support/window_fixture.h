@@ -16,15 +16,20 @@
 // The real window with every outside effect recorded, or answered as the test sets it.
 struct WindowFixture : FakeWindowServices {
     Voice voice { speech.engine, speech.output };
-    // The voice a learner chose on the command line, set before the window is made.
+    // The voice and pace a learner chose on the command line, set before the window is made.
     struct StartedAs {
-        StartedAs(Voice& voice, EnglishVoice english) { voice.setEnglishVoice(english); }
+        StartedAs(Voice& voice, EnglishVoice english, SpeechPace pace)
+        {
+            voice.setEnglishVoice(english);
+            voice.setPace(pace);
+        }
     } startedAs;
     MainWindow window { services(voice) };
     std::vector<std::unique_ptr<QObject>> standIns;
 
-    explicit WindowFixture(EnglishVoice englishVoice = DefaultEnglishVoice)
-        : startedAs(voice, englishVoice)
+    explicit WindowFixture(
+        EnglishVoice englishVoice = DefaultEnglishVoice, SpeechPace pace = DefaultSpeechPace)
+        : startedAs(voice, englishVoice, pace)
     {
         window.showOnScreen();
         QVERIFY(QTest::qWaitForWindowActive(&window));

@@ -8,6 +8,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int NoVoice = -1;
+constexpr int NoPace = -1;
 
 // The real program, started with no display at all: had it made its window, Qt would end it
 // for want of one instead of letting it print and exit.
@@ -34,18 +35,29 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("voice");
-        QTest::newRow("nothing: the greeting") << QStringList() << QString() << NoVoice;
-        QTest::newRow("a file") << QStringList { u"drill.txt"_s } << u"drill.txt"_s << NoVoice;
+        QTest::addColumn<int>("pace");
+        QTest::newRow("nothing: the greeting") << QStringList() << QString() << NoVoice << NoPace;
+        QTest::newRow("a file") << QStringList { u"drill.txt"_s } << u"drill.txt"_s << NoVoice
+                                << NoPace;
         QTest::newRow("a voice and a file")
             << QStringList { u"--voice"_s, u"female"_s, u"/home/a/ドリル.txt"_s }
-            << u"/home/a/ドリル.txt"_s << int(EnglishVoice::Female);
+            << u"/home/a/ドリル.txt"_s << int(EnglishVoice::Female) << NoPace;
         QTest::newRow("voice joined by =, any case")
-            << QStringList { u"--voice=ESPEAK-NG"_s } << QString() << int(EnglishVoice::Espeak);
+            << QStringList { u"--voice=ESPEAK-NG"_s } << QString() << int(EnglishVoice::Espeak)
+            << NoPace;
+        QTest::newRow("a pace, a voice and a file")
+            << QStringList { u"--pace"_s, u"slower"_s, u"--voice=male"_s, u"a.txt"_s } << u"a.txt"_s
+            << int(EnglishVoice::Male) << int(SpeechPace::Slower);
+        QTest::newRow("pace joined by =, any case")
+            << QStringList { u"--pace=Faster"_s } << QString() << NoVoice
+            << int(SpeechPace::Faster);
+        QTest::newRow("the normal pace named") << QStringList { u"--pace"_s, u"normal"_s }
+                                               << QString() << NoVoice << int(SpeechPace::Normal);
         QTest::newRow("Qt's own options are not taken for the file") << QStringList {
             u"-platform"_s, u"offscreen"_s, u"-style=fusion"_s, u"-reverse"_s, u"a.txt"_s
-        } << u"a.txt"_s << NoVoice;
+        } << u"a.txt"_s << NoVoice << NoPace;
         QTest::newRow("a file whose name starts with a dash, after --")
-            << QStringList { u"--"_s, u"-v.txt"_s } << u"-v.txt"_s << NoVoice;
+            << QStringList { u"--"_s, u"-v.txt"_s } << u"-v.txt"_s << NoVoice << NoPace;
     }
 
     void runsTheDrill()
@@ -53,6 +65,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, file);
         QFETCH(int, voice);
+        QFETCH(int, pace);
         const CommandLine command = CommandLine::parse(QStringList { u"kelvaro"_s } + arguments);
         QCOMPARE(command.action, CommandLine::Action::Run);
         QCOMPARE(command.file, file);
@@ -60,6 +73,9 @@ private slots:
         QVERIFY(!command.noHistory);
         if (command.voice)
             QCOMPARE(int(*command.voice), voice);
+        QCOMPARE(command.pace.has_value(), pace != NoPace);
+        if (command.pace)
+            QCOMPARE(int(*command.pace), pace);
     }
 
     void endsWithoutAWindow_data()
@@ -82,6 +98,11 @@ private slots:
         QTest::newRow("unknown voice") << QStringList { u"--voice"_s, u"robot"_s } << 2 << true
                                        << u"kelvaro: Unknown voice 'robot': choose male, "
                                           u"female or espeak-ng."_s;
+        QTest::newRow("unknown pace") << QStringList { u"--pace"_s, u"fast"_s } << 2 << true
+                                      << u"kelvaro: Unknown pace 'fast': choose slower, "
+                                         u"normal or faster."_s;
+        QTest::newRow("pace without its name") << QStringList { u"--pace"_s } << 2 << true
+                                               << u"kelvaro: Missing value after '--pace'."_s;
         QTest::newRow("voice without its name") << QStringList { u"--voice"_s } << 2 << true
                                                 << u"kelvaro: Missing value after '--voice'."_s;
         QTest::newRow("two files") << QStringList { u"a.txt"_s, u"b.txt"_s } << 2 << true
@@ -121,7 +142,8 @@ private slots:
         const QString help = CommandLine::parse({ u"kelvaro"_s, u"--help"_s }).output;
         for (const QString& shown :
             { u"--help"_s, u"--version"_s, u"--voice <NAME>"_s, u"male, female or espeak-ng"_s,
-                u"(default male)"_s, u"FILE"_s, u"--no-history"_s, u"history.sqlite"_s })
+                u"(default male)"_s, u"--pace <PACE>"_s, u"slower, normal or faster"_s,
+                u"(default normal)"_s, u"FILE"_s, u"--no-history"_s, u"history.sqlite"_s })
             QVERIFY2(help.contains(shown), qPrintable(shown));
         QVERIFY(!help.contains(u"platform"_s));
         QVERIFY(!help.contains(u"<executable_name>"_s));
@@ -145,6 +167,9 @@ private slots:
         QTest::newRow("unknown voice")
             << QStringList { u"--voice=robot"_s } << 2 << QString()
             << u"kelvaro: Unknown voice 'robot': choose male, female or espeak-ng.\n"_s;
+        QTest::newRow("unknown pace")
+            << QStringList { u"--pace=quick"_s, u"a.txt"_s } << 2 << QString()
+            << u"kelvaro: Unknown pace 'quick': choose slower, normal or faster.\n"_s;
     }
 
     void theProgramPrintsAndExits()

@@ -161,7 +161,8 @@ private slots:
             u"mnuFile File(&F)[mnuFileOpen Open Text File(&O),mnuFileText Open \"NOTE PAD\"(&E),"
             "mnuFileProgress Progress…,mnuSaparator -,mnuEnd Exit(&X)],mnuFont Font(100P),"
             "mnuVoice Voice[mnuPause Pause,mnuGetVoice Get Voice, -,mnuVoiceMale Male (Flite),"
-            "mnuVoiceFemale Female (Flite),mnuVoiceEspeak espeak-ng],mnuVersion Version"_s);
+            "mnuVoiceFemale Female (Flite),mnuVoiceEspeak espeak-ng, -,mnuPaceSlower Slower,"
+            "mnuPaceNormal Normal,mnuPaceFaster Faster],mnuVersion Version"_s);
         QCOMPARE(f.find<QAction>("mnuFileOpen")->shortcut(), QKeySequence(u"Ctrl+O"_s));
         QCOMPARE(f.find<QAction>("mnuFileProgress")->shortcut(), QKeySequence(u"Ctrl+P"_s));
         f.trigger("mnuFileProgress");
@@ -433,6 +434,39 @@ private slots:
         f.openDrill({ u"one"_s });
         f.press(u"F");
         QTRY_VERIFY(f.speech.renderings().contains(u"female:one"_s));
+    }
+
+    // The pace: the one the program started with, as one radio item of three; a choice speaks
+    // the next line at that pace, the line on display again when it is repeated, and leaves
+    // the drill's own timing as it was.
+    void paceChoice()
+    {
+        WindowFixture f(DefaultEnglishVoice, SpeechPace::Faster);
+        const auto checked = [&] {
+            QStringList names;
+            for (const char* name : { "mnuPaceSlower", "mnuPaceNormal", "mnuPaceFaster" }) {
+                if (f.find<QAction>(name)->isChecked())
+                    names += QLatin1String(name);
+            }
+            return names;
+        };
+        QCOMPARE(checked(), QStringList { u"mnuPaceFaster"_s });
+        f.trigger("mnuPaceNormal");
+        QCOMPARE(checked(), QStringList { u"mnuPaceNormal"_s });
+        f.openDrill({ u"one"_s, u"two"_s });
+        f.press(u"F");
+        QTRY_VERIFY(f.speech.said().contains(u"say one"_s));
+        QVERIFY(f.speech.renderings().contains(u"one"_s));
+        f.trigger("mnuPaceSlower");
+        QCOMPARE(checked(), QStringList { u"mnuPaceSlower"_s });
+        QCOMPARE(f.voice.pace(), SpeechPace::Slower);
+        f.press(u"D");
+        QTRY_VERIFY(f.speech.renderings().contains(u"slower:one"_s));
+        f.trigger("mnuPaceFaster");
+        f.press(u"F");
+        QTRY_VERIFY(f.speech.renderings().contains(u"faster:two"_s));
+        f.press(u"F");
+        QCOMPARE(f.seen(), u"|-|FontSize 100|40 words/min"_s);
     }
 
     // Keys typed while the rate is being said wait until it has been said, then run in order;

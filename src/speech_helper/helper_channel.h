@@ -13,6 +13,7 @@ class HelperChannel {
 public:
     struct Request {
         EnglishVoice voice = DefaultEnglishVoice;
+        SpeechPace pace = DefaultSpeechPace;
         QString text;
     };
 

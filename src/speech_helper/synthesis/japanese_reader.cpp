@@ -1,11 +1,15 @@
 #include "japanese_reader.h"
 
+#include "japanese_numbers.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QList>
 
 #include <mecab.h>
+
+#include <cstring>
 
 namespace {
 
@@ -21,6 +25,9 @@ QString spokenForm(const mecab_node_t& node)
 {
     const QString surface = QString::fromUtf8(node.surface, node.length);
     if (node.stat != MECAB_NOR_NODE || !node.feature)
+        return surface;
+    // A quoted field (the comma's own) would be split: such a mark reads as written.
+    if (std::strchr(node.feature, '"'))
         return surface;
     const QList<QByteArray> features = QByteArray(node.feature).split(',');
     for (qsizetype field : { PronunciationField, ReadingField }) {
@@ -75,20 +82,39 @@ JapaneseReader::JapaneseReader(const QString& dictionaryDir)
 
 JapaneseReader::~JapaneseReader() = default;
 
+void JapaneseReader::appendWords(QStringList& words, const QString& text) const
+{
+    if (text.isEmpty())
+        return;
+    const QByteArray utf8 = text.toUtf8();
+    const mecab_node_t* node
+        = m_tagger ? mecab_sparse_tonode(m_tagger->mecab, utf8.constData()) : nullptr;
+    if (!node) {
+        words.append(text);
+        return;
+    }
+    for (; node; node = node->next) {
+        if (node->stat != MECAB_BOS_NODE && node->stat != MECAB_EOS_NODE)
+            words.append(spokenForm(*node));
+    }
+}
+
 QString JapaneseReader::reading(const QString& text) const
 {
-    if (!m_tagger)
-        return text;
-    const QByteArray utf8 = text.toUtf8();
-    const mecab_node_t* node = mecab_sparse_tonode(m_tagger->mecab, utf8.constData());
-    if (!node)
-        return text;
+    // MeCab reads digits one by one and numerals word by word (三百 サンヒャク, 四時 ヨンジ):
+    // numbers are read by rules of our own, the text around them by MeCab.
+    QStringList words;
+    qsizetype from = 0;
+    for (const JapaneseNumber& number : japaneseNumbers(text)) {
+        appendWords(words, text.mid(from, number.start - from));
+        words.append(number.reading);
+        from = number.start + number.length;
+    }
+    appendWords(words, text.mid(from));
+
     QString result;
     qsizetype phrase = 0;
-    for (; node; node = node->next) {
-        if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE)
-            continue;
-        const QString word = spokenForm(*node);
+    for (const QString& word : std::as_const(words)) {
         if (phrase > 0 && phrase + word.size() > MaxPhraseCharacters) {
             result += u' ';
             phrase = 0;

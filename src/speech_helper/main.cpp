@@ -52,7 +52,7 @@ int main(int argc, char* argv[])
     while (const std::optional<HelperChannel::Request> request = channel.nextRequest()) {
         bool sent = true;
         synthesizer.render(
-            request->text, request->voice,
+            request->text, request->voice, request->pace,
             [&](int sampleRate) { sent = sent && channel.sendBegin(sampleRate); },
             [&](const QList<qint16>& samples) { sent = sent && channel.sendSamples(samples); });
         if (!sent || !channel.sendEnd())

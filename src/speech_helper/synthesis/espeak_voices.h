@@ -19,8 +19,10 @@ public:
     QString failure() const { return m_failure; }
     int sampleRate() const { return m_sampleRate; }
 
-    // At most maxSamples samples of the text; a failed call is reported through lcSpeech.
-    Pcm render(const QString& text, Language language, qsizetype maxSamples);
+    // At most maxSamples samples of the text, spoken at rate times the voice's own pace. A
+    // call that fails is reported through lcSpeech, each cause once; reaching maxSamples is
+    // no failure.
+    Pcm render(const QString& text, Language language, qsizetype maxSamples, double rate = 1.0);
     // The text as espeak-ng reads it, in IPA: what a learner would hear, without audio.
     QString phonemes(const QString& text, Language language);
 
@@ -28,6 +30,7 @@ private:
     bool select(Language language);
 
     int m_sampleRate = 0;
+    int m_ownRate = 0; // words a minute at the normal pace
     QString m_failure;
     // The voice espeak-ng has set, shared like espeak-ng itself.
     static inline Language s_selected = Language::English;

@@ -3,6 +3,10 @@
 #include "speech_log.h"
 
 #include <QFile>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
 
 #include <espeak-ng/espeak_ng.h>
 
@@ -11,6 +15,7 @@ namespace {
 struct Collector {
     QList<qint16>* samples;
     qsizetype maxSamples;
+    bool full = false;
 };
 
 // Called by espeak-ng while it renders; returning 1 tells it to stop.
@@ -22,6 +27,7 @@ int collectSamples(short* wav, int count, espeak_EVENT* events)
     if (collector->samples->size() < collector->maxSamples)
         return 0;
     collector->samples->resize(collector->maxSamples);
+    collector->full = true;
     return 1;
 }
 
@@ -41,6 +47,7 @@ const char* voiceName(EspeakVoices::Language language)
 struct Started {
     int sampleRate = 0;
     QString failure;
+    int rate = espeakRATE_NORMAL;
 };
 
 Started start(const QString& dataDir)
@@ -59,7 +66,7 @@ Started start(const QString& dataDir)
             QStringLiteral("the espeak-ng voice data could not be loaded (") + statusMessage(status)
                 + QStringLiteral("); install espeak-ng-data") };
     espeak_SetSynthCallback(collectSamples);
-    return { espeak_ng_GetSampleRate(), {} };
+    return { espeak_ng_GetSampleRate(), {}, espeak_GetParameter(espeakRATE, 1) };
 }
 
 } // namespace
@@ -69,6 +76,7 @@ EspeakVoices::EspeakVoices(const QString& dataDir)
     static const Started started = start(dataDir);
     m_sampleRate = started.sampleRate;
     m_failure = started.failure;
+    m_ownRate = started.rate;
 }
 
 bool EspeakVoices::select(Language language)
@@ -85,19 +93,28 @@ bool EspeakVoices::select(Language language)
     return true;
 }
 
-Pcm EspeakVoices::render(const QString& text, Language language, qsizetype maxSamples)
+Pcm EspeakVoices::render(const QString& text, Language language, qsizetype maxSamples, double rate)
 {
     Pcm pcm;
     pcm.sampleRate = m_sampleRate;
     if (!isAvailable() || text.trimmed().isEmpty() || maxSamples <= 0 || !select(language))
         return pcm;
+    // Set for every call: a voice switch may set the rate of its own.
+    espeak_SetParameter(espeakRATE,
+        std::clamp(int(std::lround(m_ownRate * rate)), espeakRATE_MINIMUM, espeakRATE_MAXIMUM), 0);
     Collector collector { &pcm.samples, maxSamples };
     const QByteArray utf8 = text.toUtf8();
     const espeak_ng_STATUS status = espeak_ng_Synthesize(utf8.constData(), size_t(utf8.size()) + 1,
         0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, &collector);
-    if (status != ENS_OK)
+    // Stopped by the collector at maxSamples: the piece is as long as it may be.
+    if (status == ENS_OK || (status == ENS_SPEECH_STOPPED && collector.full))
+        return pcm;
+    static QSet<espeak_ng_STATUS> reported;
+    if (!reported.contains(status)) {
+        reported.insert(status);
         qCWarning(lcSpeech, "espeak-ng failed on a piece of %lld characters: %s",
             qlonglong(text.size()), qUtf8Printable(statusMessage(status)));
+    }
     return pcm;
 }
 

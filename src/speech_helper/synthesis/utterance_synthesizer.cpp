@@ -120,29 +120,29 @@ QList<UtteranceSynthesizer::Piece> UtteranceSynthesizer::plan(
     return pieces;
 }
 
-Pcm UtteranceSynthesizer::renderPiece(const Piece& piece, qsizetype maxSamples)
+Pcm UtteranceSynthesizer::renderPiece(const Piece& piece, double rate, qsizetype maxSamples)
 {
     switch (piece.engine) {
     case Engine::FliteMale:
     case Engine::FliteFemale: {
         Pcm pcm;
         pcm.sampleRate = FliteVoices::SampleRate;
-        m_flite.render(
-            piece.ascii, speakerOf(piece.engine), [&](const qint16* samples, qsizetype count) {
+        m_flite.render(piece.ascii, speakerOf(piece.engine), rate,
+            [&](const qint16* samples, qsizetype count) {
                 pcm.samples.append(QList<qint16>(samples, samples + count));
                 return pcm.samples.size() < maxSamples;
             });
         return pcm;
     }
     case Engine::EspeakEnglish:
-        return m_espeak.render(piece.text, EspeakVoices::Language::English, maxSamples);
+        return m_espeak.render(piece.text, EspeakVoices::Language::English, maxSamples, rate);
     case Engine::EspeakJapanese:
-        return m_espeak.render(piece.text, EspeakVoices::Language::Japanese, maxSamples);
+        return m_espeak.render(piece.text, EspeakVoices::Language::Japanese, maxSamples, rate);
     }
     return {};
 }
 
-void UtteranceSynthesizer::render(const QString& text, EnglishVoice voice,
+void UtteranceSynthesizer::render(const QString& text, EnglishVoice voice, SpeechPace pace,
     const std::function<void(int)>& begin, const std::function<void(const QList<qint16>&)>& samples)
 {
     const QList<Piece> pieces = plan(text, voice);
@@ -164,31 +164,43 @@ void UtteranceSynthesizer::render(const QString& text, EnglishVoice voice,
         }
         return rendered < maxSamples;
     };
+    const double rate = speechPaceRate(pace);
+    int peak = 0; // of what has been passed on
     for (const Piece& piece : pieces) {
         if (rendered >= maxSamples)
             break;
-        // The engines start every piece with silence: the first piece starts at once, the
-        // later ones keep a short pause.
-        const std::chrono::milliseconds keep(rendered == 0 ? 10 : 120);
-        LeadingSilenceTrimmer trimmer(qsizetype(keep.count()) * sampleRate / 1000);
+        // The engines start every piece with silence. The utterance starts at its first
+        // sound, judged against the peak of the piece that holds it, which is never louder
+        // than the utterance's: its soft onset (an /h/, an /f/) is kept.
+        if (rendered == 0) {
+            Pcm audio = resampled(renderPiece(piece, rate, maxSamples), sampleRate);
+            trimOnset(audio);
+            peak = peakOf(audio.samples);
+            pass(std::move(audio.samples));
+            continue;
+        }
+        // The later pieces keep a short pause before them.
+        constexpr std::chrono::milliseconds pause(120);
+        LeadingSilenceTrimmer trimmer(
+            qsizetype(pause.count()) * sampleRate / 1000, onsetLevel(peak));
         if (isFlite(piece.engine) && sampleRate == FliteVoices::SampleRate) {
-            // Passed on while Flite renders, so the first words go out early.
-            m_flite.render(
-                piece.ascii, speakerOf(piece.engine), [&](const qint16* audio, qsizetype count) {
+            // Passed on while Flite renders, so long lines go out early.
+            m_flite.render(piece.ascii, speakerOf(piece.engine), rate,
+                [&](const qint16* audio, qsizetype count) {
                     return pass(trimmer.feed(audio, count));
                 });
             continue;
         }
-        const Pcm audio = resampled(renderPiece(piece, maxSamples - rendered), sampleRate);
+        const Pcm audio = resampled(renderPiece(piece, rate, maxSamples - rendered), sampleRate);
         pass(trimmer.feed(audio.samples.constData(), audio.samples.size()));
     }
 }
 
-Pcm UtteranceSynthesizer::synthesize(const QString& text, EnglishVoice voice)
+Pcm UtteranceSynthesizer::synthesize(const QString& text, EnglishVoice voice, SpeechPace pace)
 {
     Pcm pcm;
     render(
-        text, voice, [&](int sampleRate) { pcm.sampleRate = sampleRate; },
+        text, voice, pace, [&](int sampleRate) { pcm.sampleRate = sampleRate; },
         [&](const QList<qint16>& samples) { pcm.samples.append(samples); });
     return pcm;
 }

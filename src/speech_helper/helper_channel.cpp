@@ -45,7 +45,8 @@ std::optional<HelperChannel::Request> HelperChannel::nextRequest()
     QByteArray utf8(qsizetype(header.textBytes), Qt::Uninitialized);
     if (!readExactly(utf8.data(), std::size_t(utf8.size())))
         return std::nullopt;
-    return Request { HelperProtocol::voiceFromCode(header.voice), QString::fromUtf8(utf8) };
+    return Request { HelperProtocol::voiceFromCode(header.voice),
+        HelperProtocol::paceFromCode(header.pace), QString::fromUtf8(utf8) };
 }
 
 bool HelperChannel::sendReady(const QByteArray& warnings)
