@@ -10,13 +10,14 @@ run_packages=(
     flite1-dev libmecab-dev mecab-naist-jdic libsoxr-dev
     fonts-noto-cjk qt6-translations-l10n librsvg2-bin
     qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
+    qt6-tools-dev qt6-l10n-tools
 )
 test_packages=(
     xvfb xauth xdotool scrot clang-format
     clang libclang-rt-14-dev
-    pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber stress-ng
+    pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber
     desktop-file-utils appstream dpkg-dev file sqlite3 libxcb1-dev
-    dbus-daemon at-spi2-core python3-pyatspi
+    dbus-daemon dbus-x11 at-spi2-core python3-pyatspi orca speech-dispatcher
     lintian stress-ng ccache
 )
 

@@ -151,8 +151,11 @@ int main(int argc, char* argv[])
     DialogProgressDialogs progressDialogs;
     ProgressWindows progress(historyPath, progressDialogs);
 
+    const QString fileAtStart
+        = command.file.isEmpty() ? QString() : QFileInfo(command.file).absoluteFilePath();
     MainWindow window(
-        { voice, clock, files, fileChooser, fontChooser, editor, messages, exit, progress });
+        { voice, clock, files, fileChooser, fontChooser, editor, messages, exit, progress },
+        fileAtStart);
     progress.attach(window, window.run());
     window.run().setEvents(recorder.get());
     // The history file is opened off the window's thread once the first frame is up, so that
@@ -162,12 +165,6 @@ int main(int argc, char* argv[])
         new AfterFirstFrame(window.windowHandle(), [&history] { history->openSoon(); });
     }
     window.showOnScreen();
-    if (!command.file.isEmpty()) {
-        // Opened once the window is on screen, so that a file that cannot be read is reported
-        // over it, as the Open command does.
-        const QString path = QFileInfo(command.file).absoluteFilePath();
-        QTimer::singleShot(0, &window, [&window, path] { window.run().openFile(path); });
-    }
     const int status = app.exec();
     // The event loop ends only when the last window has gone another way than Esc, Exit or
     // closing it; the program still leaves without the audio library's teardown.

@@ -8,6 +8,8 @@
 #include "file_chooser.h"
 #include "run_timing.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 ReadingRun::ReadingRun(DrillView& view, DrillSpeech& speech, const Clock& clock,
@@ -21,9 +23,15 @@ ReadingRun::ReadingRun(DrillView& view, DrillSpeech& speech, const Clock& clock,
 {
 }
 
+QString ReadingRun::openFilter()
+{
+    return QCoreApplication::translate(
+        "ReadingRun", "Text files (*.txt)", "The file type offered in the Open dialog");
+}
+
 void ReadingRun::Open()
 {
-    const QString chosen = m_chooser.chooseFileToOpen(OpenFilter);
+    const QString chosen = m_chooser.chooseFileToOpen(openFilter());
     if (chosen.isEmpty()) {
         m_state.FileName.clear();
         return;

@@ -39,7 +39,9 @@ public:
     // Abandoned: the command stopped part-way, leaving what it had done so far.
     enum class Outcome { Done, Abandoned };
 
-    static inline const QString OpenFilter = QStringLiteral("テキスト ファイル (*.txt)");
+    // The file type the Open dialog offers, in the desktop's language where there is a
+    // translation.
+    static QString openFilter();
     static inline const QString Notice = QStringLiteral("Reset: [R] or [U]");
 
     ReadingRun(DrillView& view, DrillSpeech& speech, const Clock& clock, DrillFileReader& files,

@@ -1,6 +1,6 @@
 #include "display_box.h"
 
-#include "display_box_accessible.h"
+#include "shown_text_accessible.h"
 
 #include <QAccessible>
 #include <QPainter>
@@ -13,7 +13,7 @@ constexpr double Margin = 4;
 DisplayBox::DisplayBox(QWidget* parent)
     : QWidget(parent)
 {
-    QAccessible::installFactory(DisplayBoxAccessible::create);
+    QAccessible::installFactory(ShownTextAccessible::create);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // A Japanese input method in kana mode would otherwise take the home-row keys.
@@ -24,14 +24,27 @@ void DisplayBox::setText(const QString& text)
 {
     // The same line shown again (a repeat) keeps its fit; comparing the data is enough, as
     // the drill hands over the stored line itself.
-    if (text.constData() == m_text.constData() && text.size() == m_text.size())
-        return;
-    m_text = text;
-    refit();
-    if (QAccessible::isActive()) {
-        QAccessibleValueChangeEvent changed(this, fitted().shownText());
-        QAccessible::updateAccessibility(&changed);
+    if (text.constData() != m_text.constData() || text.size() != m_text.size()) {
+        m_text = text;
+        refit();
     }
+    announce();
+}
+
+// A screen reader speaks text inserted into the control that has the focus when the inserted
+// text is also selected, and says nothing of a change it cannot trace to a key typed there.
+// So each line shown, a repeat included, is told as inserted, and the line is offered as
+// selected (see ShownTextAccessible). No removal is told: a screen reader would announce the
+// selected text as deleted.
+void DisplayBox::announce()
+{
+    if (!QAccessible::isActive())
+        return;
+    const QString shown = fitted().shownText();
+    if (shown.isEmpty())
+        return;
+    QAccessibleTextInsertEvent inserted(this, 0, shown);
+    QAccessible::updateAccessibility(&inserted);
 }
 
 const FittedLine& DisplayBox::fitted() const

@@ -16,6 +16,7 @@ class DisplayBox : public QWidget {
 public:
     explicit DisplayBox(QWidget* parent = nullptr);
 
+    // Shows the text; a screen reader is told of it even when it is the line already shown.
     void setText(const QString& text);
     // The whole text set, however little of it fits.
     const QString& text() const { return m_text; }
@@ -33,6 +34,7 @@ protected:
 private:
     QRectF textArea() const;
     void refit();
+    void announce();
 
     QString m_text;
     mutable std::optional<FittedLine> m_fitted;

@@ -1,5 +1,6 @@
 #include "key_commands.h"
 
+#include "command_queue.h"
 #include "main_window.h"
 #include "program_exit.h"
 #include "reading_run.h"
@@ -7,6 +8,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenuBar>
+#include <QWindow>
 
 #include <exception>
 
@@ -22,58 +25,70 @@ std::optional<KeyCommands::Command> KeyCommands::commandFor(
     return std::nullopt;
 }
 
-KeyCommands::KeyCommands(MainWindow& window, ProgramExit& exit)
+KeyCommands::KeyCommands(MainWindow& window, CommandQueue& commands, ProgramExit& exit)
     : QObject(&window)
     , m_window(window)
+    , m_commands(commands)
     , m_exit(exit)
 {
-    // An application-wide filter sees the key before the focused control does; a read-only
-    // text box would otherwise keep Space and the arrow keys to itself.
+    // An application-wide filter sees the key where it enters the window, before the focused
+    // control does; a control could otherwise keep Space and the arrow keys to itself.
     qApp->installEventFilter(this);
 }
 
 bool KeyCommands::eventFilter(QObject* receiver, QEvent* event)
 {
-    if (m_busy)
+    if (m_commands.isRunning())
         return filterWhileBusy(receiver, event);
-    if (event->type() == QEvent::KeyPress && isFirstDelivery(receiver))
+    if (event->type() == QEvent::KeyPress && isDrillKey(receiver))
         handleKey(*static_cast<QKeyEvent*>(event));
     return false;
 }
 
-// A key the focused control ignores travels on to its parents, passing this filter again;
-// only its first stop counts.
-bool KeyCommands::isFirstDelivery(const QObject* receiver) const
+// A key press enters a window once, at its QWindow, and is then handed on to the focused
+// control and, if ignored, to its parents: only that entry counts. A key meant for an open
+// menu passes the drill window's entry too, and is the menu's. (While a modal box is open,
+// Qt hands the drill window no keys at all.)
+bool KeyCommands::isDrillKey(const QObject* receiver) const
 {
-    const QWidget* focus = QApplication::focusWidget();
-    if (focus && focus->window() == &m_window)
-        return receiver == focus;
-    return receiver == &m_window;
+    const QWindow* window = m_window.windowHandle();
+    if (!window || receiver != window)
+        return false;
+    return !QApplication::activePopupWidget() && !QWidget::keyboardGrabber();
 }
 
-// Only a key press reaches the drill while a command waits; everything else the learner
-// does with keyboard or mouse then is dropped, so no menu command runs inside the wait.
+bool KeyCommands::isInDrillWindow(const QObject* receiver) const
+{
+    if (receiver->isWindowType())
+        return receiver == m_window.windowHandle();
+    if (receiver->isWidgetType())
+        return static_cast<const QWidget*>(receiver)->window() == &m_window;
+    return false;
+}
+
+// While a command waits, a key press for the drill window is taken here and goes no further,
+// and the window's controls take no clicks or wheel: only the menu bar stays open, as its
+// commands wait their turn (Exit excepted). Other windows, a box the command shows among
+// them, are left alone.
 bool KeyCommands::filterWhileBusy(const QObject* receiver, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (isFirstDelivery(receiver))
+        if (isDrillKey(receiver)) {
             handleKey(*static_cast<QKeyEvent*>(event));
-        return true;
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
+            return true;
+        }
+        return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
     case QEvent::Wheel:
     case QEvent::ContextMenu:
     case QEvent::TouchBegin:
     case QEvent::TabletPress:
-        return true;
+        // Seen by each control in turn: the menu bar's own clicks pass.
+        return receiver->isWidgetType() && isInDrillWindow(receiver)
+            && !qobject_cast<const QMenuBar*>(receiver);
     default:
         return false;
     }
@@ -84,37 +99,26 @@ void KeyCommands::handleKey(const QKeyEvent& event)
     const std::optional<Command> command = commandFor(event.key(), event.modifiers());
     if (!command)
         return;
-    if (m_busy) {
-        if (*command == Command::End)
-            m_exit.exitNow();
-        else
-            m_typedAhead.push_back(*command);
-        return;
-    }
-    runGuarded(*command);
-    while (!m_typedAhead.empty()) {
-        const Command typed = m_typedAhead.front();
-        m_typedAhead.pop_front();
-        runGuarded(typed);
-    }
+    if (*command == Command::End)
+        m_exit.exitNow();
+    else
+        m_commands.run([this, step = *command] { run(step); });
 }
 
-void KeyCommands::runGuarded(Command command)
+void KeyCommands::run(Command command)
 {
-    m_busy = true;
     // The drill's commands have no error handling of their own: whatever stops one part-way
     // leaves what it did and ends the key press quietly.
     try {
-        run(command);
+        runUnguarded(command);
     } catch (const std::exception& failure) {
         qCWarning(lcUi, "A key command stopped part-way: %s", failure.what());
     } catch (...) {
         qCWarning(lcUi, "A key command stopped part-way.");
     }
-    m_busy = false;
 }
 
-void KeyCommands::run(Command command)
+void KeyCommands::runUnguarded(Command command)
 {
     ReadingRun& drill = m_window.run();
     switch (command) {

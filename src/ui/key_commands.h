@@ -3,17 +3,21 @@
 #include <QObject>
 
 #include <array>
-#include <deque>
 #include <optional>
 
+class CommandQueue;
 class MainWindow;
 class ProgramExit;
 class QKeyEvent;
 
-// The drill's keys, the same four commands under each hand. Every key press in the window
-// comes here first, whichever control has the focus, and then goes on to that control.
-// While a command waits for speech to be heard, keys typed meanwhile are kept and run in
-// order afterwards, mouse and menu input is dropped, and Esc still ends the program at once.
+// The drill's keys, the same four commands under each hand. A key press typed into the window
+// is taken once, where it enters the window from the windowing system, whichever control has
+// the focus, and then goes on to that control. Keys typed into another window (a dialog, an
+// open menu) are that window's own. While a command waits for speech to be heard, keys typed
+// into the window meanwhile run in order afterwards (through the command queue) and Esc still
+// ends the program at once; the window's controls other than the menu bar take no mouse
+// input then, while other windows, such as a message box the command opens, take theirs as
+// always.
 class KeyCommands : public QObject {
     Q_OBJECT
 public:
@@ -43,7 +47,7 @@ public:
     // Shift, Ctrl and Caps Lock make no difference; keypad keys have no command.
     static std::optional<Command> commandFor(int key, Qt::KeyboardModifiers modifiers);
 
-    KeyCommands(MainWindow& window, ProgramExit& exit);
+    KeyCommands(MainWindow& window, CommandQueue& commands, ProgramExit& exit);
 
     void handleKey(const QKeyEvent& event);
 
@@ -51,13 +55,15 @@ protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
 
 private:
-    bool isFirstDelivery(const QObject* receiver) const;
+    // The window system's key press for the drill window itself, seen where it enters.
+    bool isDrillKey(const QObject* receiver) const;
+    // Anything that is part of the drill window: its own window or one of its controls.
+    bool isInDrillWindow(const QObject* receiver) const;
     bool filterWhileBusy(const QObject* receiver, QEvent* event);
-    void runGuarded(Command command);
     void run(Command command);
+    void runUnguarded(Command command);
 
     MainWindow& m_window;
+    CommandQueue& m_commands;
     ProgramExit& m_exit;
-    bool m_busy = false; // a command is running, possibly waiting with events handled
-    std::deque<Command> m_typedAhead;
 };

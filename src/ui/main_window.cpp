@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "caption_label.h"
 #include "caption_words.h"
 #include "display_box.h"
 #include "key_commands.h"
@@ -63,7 +64,7 @@ QString droppedDrillFile(const QMimeData& data)
 
 QLabel* newLabel(QWidget* parent, const char* name, const QFont& font, const QColor& color)
 {
-    auto* label = new QLabel(parent);
+    auto* label = new CaptionLabel(parent);
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
@@ -84,7 +85,7 @@ void paintNow(QWidget* widget)
 
 } // namespace
 
-MainWindow::MainWindow(const WindowServices& services, QWidget* parent)
+MainWindow::MainWindow(const WindowServices& services, const QString& fileAtStart, QWidget* parent)
     : QMainWindow(parent)
     , m_voice(services.voice)
     , m_exit(services.exit)
@@ -103,10 +104,10 @@ MainWindow::MainWindow(const WindowServices& services, QWidget* parent)
     setAcceptDrops(true);
 
     createControls();
-    m_keys = new KeyCommands(*this, services.exit);
-    m_menus = new MenuCommands(*this, *txtHyoji, m_run, services.voice, services.fontChooser,
-        services.editor, services.messages, services.exit, services.progress);
-    load();
+    m_keys = new KeyCommands(*this, m_commands, services.exit);
+    m_menus = new MenuCommands(*this, m_commands, *txtHyoji, m_run, services.voice,
+        services.fontChooser, services.editor, services.messages, services.exit, services.progress);
+    load(fileAtStart);
 }
 
 MainWindow::~MainWindow() = default;
@@ -155,12 +156,18 @@ void MainWindow::createControls()
         nameForScreenReader(label);
 }
 
-void MainWindow::load()
+void MainWindow::load(const QString& fileAtStart)
 {
     coverScreen();
     m_voice.setVolume(100);
-    setDisplayText(Greeting);
-    m_voice.greet(displayText());
+    if (fileAtStart.isEmpty()) {
+        setDisplayText(Greeting);
+        m_voice.greet(displayText());
+    } else {
+        // Opened once the window is on screen, so that a file that cannot be read is reported
+        // over it.
+        QTimer::singleShot(0, this, [this, fileAtStart] { m_run.openFile(fileAtStart); });
+    }
     setCaption(lblFontSize, QStringLiteral("FontSize 100"));
 }
 
@@ -210,8 +217,16 @@ void MainWindow::layoutControls()
         captionMetrics(caption, lblSeiseki->text(), WidestRate, m_client),
         captionMetrics(fontSize, lblFontSize->text(), WidestFontSize, m_client),
     };
-    const ScreenLayout layout
-        = layoutScreen(m_client->size(), m_client->logicalDpiX(), m_client->logicalDpiY(), metrics);
+    const auto drawnAt = [&](double scale) {
+        return CaptionsMetrics {
+            captionMetrics(scaled(caption, scale), lblCount->text(), WidestCount, m_client),
+            captionMetrics(scaled(time, scale), lblTime->text(), WidestTime, m_client),
+            captionMetrics(scaled(caption, scale), lblSeiseki->text(), WidestRate, m_client),
+            captionMetrics(scaled(fontSize, scale), lblFontSize->text(), WidestFontSize, m_client),
+        };
+    };
+    const ScreenLayout layout = layoutScreen(
+        m_client->size(), m_client->logicalDpiX(), m_client->logicalDpiY(), metrics, drawnAt);
     // Each caption keeps its place and the size of its text, smaller where the design sizes
     // would not fit the screen.
     const auto place = [&](QLabel* label, const PlacedCaption& placed, const QFont& design) {
@@ -345,8 +360,9 @@ void MainWindow::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     // Opened once the drop is over, so that the program the file came from is not held up
-    // by the loading or by a message box about it.
-    QTimer::singleShot(0, this, [this, path] { openDropped(path); });
+    // by the loading or by a message box about it, and after any command waiting for speech.
+    QTimer::singleShot(
+        0, this, [this, path] { m_commands.run([this, path] { openDropped(path); }); });
 }
 
 void MainWindow::openDropped(const QString& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "command_queue.h"
 #include "drill_view.h"
 #include "reading_run.h"
 
@@ -39,7 +40,10 @@ class MainWindow : public QMainWindow, public DrillView {
 public:
     static inline const QString Greeting = QStringLiteral("SelectYourFile!");
 
-    explicit MainWindow(const WindowServices& services, QWidget* parent = nullptr);
+    // With a drill file to open at start, the window opens it once it is on screen instead of
+    // greeting the learner; a file that cannot be read is reported as the Open command does.
+    explicit MainWindow(const WindowServices& services, const QString& fileAtStart = QString(),
+        QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Shows the window over the whole screen.
@@ -71,7 +75,7 @@ protected:
 
 private:
     void createControls();
-    void load();
+    void load(const QString& fileAtStart);
     void coverScreen();
     void layoutControls();
     ReadingRun::Outcome stepFontSize(int step);
@@ -90,6 +94,7 @@ private:
     DisplayBox* txtHyoji = nullptr;
     QLabel* lblFontSize = nullptr;
     ReadingRun m_run;
+    CommandQueue m_commands;
     KeyCommands* m_keys = nullptr;
     MenuCommands* m_menus = nullptr;
     bool m_coveredOnShow = false;

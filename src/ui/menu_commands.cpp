@@ -1,5 +1,6 @@
 #include "menu_commands.h"
 
+#include "command_queue.h"
 #include "editor_launcher.h"
 #include "font_chooser.h"
 #include "kelvaro_version.h"
@@ -15,6 +16,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QWidget>
 
 #include <array>
@@ -30,10 +32,11 @@ QAction* named(QAction* action, const char* name)
 
 } // namespace
 
-MenuCommands::MenuCommands(QMainWindow& window, QWidget& display, ReadingRun& run, Voice& voice,
-    FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit,
-    ProgressOpener& progress)
+MenuCommands::MenuCommands(QMainWindow& window, CommandQueue& commands, QWidget& display,
+    ReadingRun& run, Voice& voice, FontChooser& fonts, EditorLauncher& editor,
+    MessageBoxes& messages, ProgramExit& exit, ProgressOpener& progress)
     : QObject(&window)
+    , m_commands(commands)
     , m_display(display)
     , m_run(run)
     , m_voice(voice)
@@ -54,13 +57,13 @@ void MenuCommands::buildMenus(QMainWindow& window)
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction* open = named(file->addAction(QStringLiteral("Open Text File(&O)")), "mnuFileOpen");
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    connect(open, &QAction::triggered, this,
+    onTriggered(open,
         [this] { reportingFailures(QStringLiteral("Open Text File"), [this] { m_run.Open(); }); });
     QAction* text = named(file->addAction(QStringLiteral("Open \"NOTE PAD\"(&E)")), "mnuFileText");
-    connect(text, &QAction::triggered, this, &MenuCommands::startEditor);
+    onTriggered(text, [this] { startEditor(); });
     QAction* progress = named(file->addAction(QStringLiteral("Progress…")), "mnuFileProgress");
     progress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    connect(progress, &QAction::triggered, this, [this] {
+    onTriggered(progress, [this] {
         reportingFailures(QStringLiteral("Progress"), [this] { m_progress.showProgress(); });
     });
     named(file->addSeparator(), "mnuSaparator");
@@ -69,22 +72,33 @@ void MenuCommands::buildMenus(QMainWindow& window)
 
     // Font(100P) and Version sit on the bar itself and act as soon as they are chosen.
     QAction* font = named(bar->addAction(QStringLiteral("Font(100P)")), "mnuFont");
-    connect(font, &QAction::triggered, this, &MenuCommands::chooseFont);
+    onTriggered(font, [this] { chooseFont(); });
 
     QMenu* voice = bar->addMenu(QStringLiteral("Voice"));
     voice->setObjectName(QStringLiteral("mnuVoice"));
     QAction* pause = named(voice->addAction(QStringLiteral("Pause")), "mnuPause");
-    connect(pause, &QAction::triggered, this,
+    onTriggered(pause,
         [this] { reportingFailures(QStringLiteral("Pause"), [this] { m_voice.setVolume(0); }); });
     QAction* getVoice = named(voice->addAction(QStringLiteral("Get Voice")), "mnuGetVoice");
-    connect(getVoice, &QAction::triggered, this, [this] {
+    onTriggered(getVoice, [this] {
         reportingFailures(QStringLiteral("Get Voice"), [this] { m_voice.setVolume(100); });
     });
     addEnglishVoiceChoice(*voice);
     addPaceChoice(*voice);
 
     QAction* version = named(bar->addAction(QStringLiteral("Version")), "mnuVersion");
-    connect(version, &QAction::triggered, this, &MenuCommands::showVersion);
+    onTriggered(version, [this] { showVersion(); });
+
+    // Alt+V opens the Voice menu and F10 the menu bar at File, as Alt+F opens File: shortcuts
+    // of the window's own, so that the captions keep their text (an access key of the Voice
+    // menu would be underlined in its caption).
+    const auto opener = [&](const QKeySequence& keys, QMenu* menu) {
+        auto* shortcut = new QShortcut(keys, &window);
+        connect(shortcut, &QShortcut::activated, bar,
+            [bar, menu] { bar->setActiveAction(menu->menuAction()); });
+    };
+    opener(QKeySequence(Qt::ALT | Qt::Key_V), voice);
+    opener(QKeySequence(Qt::Key_F10), file);
 }
 
 void MenuCommands::addEnglishVoiceChoice(QMenu& menu)
@@ -108,7 +122,7 @@ void MenuCommands::addEnglishVoiceChoice(QMenu& menu)
         item->setChecked(m_voice.englishVoice() == choice.voice);
         group->addAction(item);
         const EnglishVoice voice = choice.voice;
-        connect(item, &QAction::triggered, this, [this, voice] { m_voice.setEnglishVoice(voice); });
+        onTriggered(item, [this, voice] { m_voice.setEnglishVoice(voice); });
     }
 }
 
@@ -133,8 +147,13 @@ void MenuCommands::addPaceChoice(QMenu& menu)
         item->setChecked(m_voice.pace() == choice.pace);
         group->addAction(item);
         const SpeechPace pace = choice.pace;
-        connect(item, &QAction::triggered, this, [this, pace] { m_voice.setPace(pace); });
+        onTriggered(item, [this, pace] { m_voice.setPace(pace); });
     }
+}
+
+template <typename Command> void MenuCommands::onTriggered(QAction* item, Command command)
+{
+    connect(item, &QAction::triggered, this, [this, command] { m_commands.run(command); });
 }
 
 template <typename Command>

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+class CommandQueue;
+class QAction;
 class EditorLauncher;
 class FontChooser;
 class MessageBoxes;
@@ -16,18 +18,22 @@ class Voice;
 
 // The menu bar: opening a drill file, starting the text editor, the Progress window, the display
 // font, muting the voice and choosing its English voice and pace, the version box and Exit.
+// Exit ends the program at once; every other item runs through the command queue, after a
+// command waiting for speech.
 class MenuCommands : public QObject {
     Q_OBJECT
 public:
-    MenuCommands(QMainWindow& window, QWidget& display, ReadingRun& run, Voice& voice,
-        FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages, ProgramExit& exit,
-        ProgressOpener& progress);
+    MenuCommands(QMainWindow& window, CommandQueue& commands, QWidget& display, ReadingRun& run,
+        Voice& voice, FontChooser& fonts, EditorLauncher& editor, MessageBoxes& messages,
+        ProgramExit& exit, ProgressOpener& progress);
 
     // The version box's text for the given major version.
     static QString versionText(int majorVersion);
 
 private:
     void buildMenus(QMainWindow& window);
+    // Runs the item's command through the command queue when the item is chosen.
+    template <typename Command> void onTriggered(QAction* item, Command command);
     // The English voice as radio items, showing the one the voice was started with.
     void addEnglishVoiceChoice(QMenu& menu);
     // The pace as radio items, showing the one the voice was started with.
@@ -39,6 +45,7 @@ private:
     // keeps running.
     template <typename Command> void reportingFailures(const QString& title, Command command);
 
+    CommandQueue& m_commands;
     QWidget& m_display;
     ReadingRun& m_run;
     Voice& m_voice;

@@ -8,15 +8,25 @@
 
 QtTranslations::~QtTranslations()
 {
+    remove();
+}
+
+void QtTranslations::remove()
+{
     if (m_installed)
         QCoreApplication::removeTranslator(&m_translator);
+    if (m_ownInstalled)
+        QCoreApplication::removeTranslator(&m_own);
+    m_installed = m_ownInstalled = false;
 }
 
 bool QtTranslations::install(const QLocale& locale)
 {
-    if (m_installed)
-        QCoreApplication::removeTranslator(&m_translator);
-    m_installed = false;
+    remove();
+    // English is the source language: no catalogue, and none is missed.
+    if (m_own.load(locale, QStringLiteral("kelvaro"), QStringLiteral("_"),
+            QStringLiteral(":/translations")))
+        m_ownInstalled = QCoreApplication::installTranslator(&m_own);
 
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     // "qt" gathers every Qt module's catalogue; some languages have only the base one.

@@ -5,7 +5,9 @@
 class QLocale;
 
 // Qt's own texts (dialog buttons, the file, font and colour dialogs, message boxes) in the
-// learner's language, from the translations Qt ships. Kelvaro's own captions stay as they are.
+// learner's language, from the translations Qt ships, and the few texts of Kelvaro's own that
+// appear in them (the Open dialog's file type), from Kelvaro's catalogue. Kelvaro's captions
+// stay as they are.
 class QtTranslations {
 public:
     QtTranslations() = default;
@@ -19,6 +21,10 @@ public:
     bool install(const QLocale& locale);
 
 private:
+    void remove();
+
     QTranslator m_translator;
+    QTranslator m_own;
     bool m_installed = false;
+    bool m_ownInstalled = false;
 };

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -76,6 +77,17 @@ PlacedCaption place(QPoint topLeft, const CaptionMetrics& caption, double scale)
     return { QRect(topLeft, box), ink };
 }
 
+// The caption as drawn: its box grown to hold the text and its ink, a pixel more as the label
+// lays its text out in whole pixels, and the ink where it is drawn.
+void asDrawn(PlacedCaption& placed, const CaptionMetrics& drawn)
+{
+    const QPoint topLeft = placed.box.topLeft();
+    const QSize needed(int(std::ceil(std::max(drawn.box.width(), drawn.ink.right()))) + 1,
+        int(std::ceil(std::max(drawn.box.height(), drawn.ink.bottom()))) + 1);
+    placed.box.setSize(placed.box.size().expandedTo(needed));
+    placed.ink = drawn.ink.translated(topLeft);
+}
+
 bool fits(const ScreenLayout& layout, const QSize& client)
 {
     const std::array<PlacedCaption, 4> captions
@@ -104,8 +116,8 @@ bool fits(const ScreenLayout& layout, const QSize& client)
 
 } // namespace
 
-ScreenLayout layoutScreen(
-    const QSize& client, double dpiX, double dpiY, const CaptionsMetrics& captions)
+ScreenLayout layoutScreen(const QSize& client, double dpiX, double dpiY,
+    const CaptionsMetrics& captions, const CaptionsDrawnAt& drawnAt)
 {
     const WindowLayout twips
         = layoutWindow(pixelsToTwips(client.width(), dpiX), pixelsToTwips(client.height(), dpiY));
@@ -129,7 +141,18 @@ ScreenLayout layoutScreen(
         layout.lblTime = place(time, captions.lblTime, layout.captionScale);
         layout.lblSeiseki = place(rate, captions.lblSeiseki, layout.captionScale);
         layout.lblFontSize = place(fontSize, captions.lblFontSize, layout.captionScale);
-        if (fits(layout, client) || layout.captionScale <= SmallestCaptionScale)
+        const bool last = layout.captionScale <= SmallestCaptionScale;
+        if (!fits(layout, client) && !last)
+            continue;
+        if (!drawnAt)
+            return layout;
+        // Measured as drawn only where the design scaled would fit: a handful of fonts.
+        const CaptionsMetrics drawn = drawnAt(layout.captionScale);
+        asDrawn(layout.lblCount, drawn.lblCount);
+        asDrawn(layout.lblTime, drawn.lblTime);
+        asDrawn(layout.lblSeiseki, drawn.lblSeiseki);
+        asDrawn(layout.lblFontSize, drawn.lblFontSize);
+        if (fits(layout, client) || last)
             return layout;
     }
 }

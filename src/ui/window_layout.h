@@ -4,6 +4,8 @@
 #include <QRectF>
 #include <QtGlobal>
 
+#include <functional>
+
 class QFont;
 class QPaintDevice;
 class QString;
@@ -74,10 +76,15 @@ struct ScreenLayout {
 
 inline constexpr double SmallestCaptionScale = 0.1;
 
+// The captions measured in the fonts they are drawn in at the given share of their design size.
+// A scaled font is hinted and rounded, so its text is not exactly the design text scaled.
+using CaptionsDrawnAt = std::function<CaptionsMetrics(double scale)>;
+
 // Places the controls by the proportional layout and shrinks the captions, all by the same
 // factor, until no caption's ink touches another's or the display box, and every caption's
 // box lies inside the client area. The boxes themselves may overlap where only the space
 // around the text does (the time's and the rate's, as the proportions place them). A client
-// area too small for even the smallest factor keeps that factor.
-ScreenLayout layoutScreen(
-    const QSize& client, double dpiX, double dpiY, const CaptionsMetrics& captions);
+// area too small for even the smallest factor keeps that factor. Given how the captions are
+// drawn, every box holds its text as drawn, so that no glyph is cut.
+ScreenLayout layoutScreen(const QSize& client, double dpiX, double dpiY,
+    const CaptionsMetrics& captions, const CaptionsDrawnAt& drawnAt = {});

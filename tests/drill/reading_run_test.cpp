@@ -182,7 +182,7 @@ private slots:
         f.files.insert(u"short.txt"_s, { u"x"_s });
         f.open(u"short.txt"_s);
 
-        QCOMPARE(f.shownFilter, u"テキスト ファイル (*.txt)"_s);
+        QCOMPARE(f.shownFilter, u"Text files (*.txt)"_s);
         const DrillState& state = f.run.state();
         QCOMPARE(QList<int>({ state.Total, state.Remaining, state.CurrentIndex }),
             QList<int>({ 1, 1, 0 }));

@@ -6,6 +6,7 @@
 #include "voice.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
 
@@ -58,12 +59,23 @@ struct WindowFixture : FakeWindowServices {
             + caption("lblSeiseki");
     }
 
-    // Presses each key in turn on whatever has the focus, a second after the one before.
+    // Presses each key in turn, a second after the one before. The keys enter through the
+    // window, as the window system hands them over, not straight to the focused control.
     void press(QStringView keys, Qt::KeyboardModifiers modifiers = {})
     {
         for (const QChar key : keys) {
             now = now.addSecs(1);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key.unicode()), modifiers);
+            type(Qt::Key(key.unicode()), modifiers);
         }
+    }
+    void type(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(window.windowHandle(), key, modifiers);
+    }
+    // A key press as the window system hands it to the window, held down when `autoRepeat`.
+    void hold(Qt::Key key, const QString& text, bool autoRepeat)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
+        QCoreApplication::sendEvent(window.windowHandle(), &press);
     }
 };

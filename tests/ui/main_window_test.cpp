@@ -4,15 +4,18 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
 #include <QDrag>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -117,8 +120,7 @@ private slots:
         f.openDrill({ longLine, u"two"_s });
         f.press(u" ");
         QCOMPARE(display->fitted().shownText(), longLine);
-        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, u"j"_s, true);
-        QApplication::sendEvent(QApplication::focusWidget(), &repeat);
+        f.hold(Qt::Key_J, u"j"_s, true);
         QTRY_COMPARE(f.speech.said().mid(f.speech.said().size() - 3),
             (QStringList { u"say "_s + longLine, u"stop"_s, u"say two"_s }));
         QFont font = display->font();
@@ -129,7 +131,7 @@ private slots:
         f.press(u"0");
         QCOMPARE(f.caption("lblFontSize") + u' ' + QString::number(display->font().pointSizeF()),
             u"FontSize 1 1"_s);
-        QTest::keyClick(display, Qt::Key_Escape);
+        f.type(Qt::Key_Escape);
         f.trigger("mnuEnd");
         f.window.close();
         QCOMPARE(f.exits, 3);
@@ -193,6 +195,33 @@ private slots:
         QCOMPARE(f.exits, 0);
     }
 
+    // Alt and a menu's letter, or F10, open a menu of the menu bar; Esc then closes the menu
+    // and leaves the program and the drill alone, and a drill key there steps nothing.
+    void everyMenuOpensFromTheKeyboard_data()
+    {
+        QTest::addColumn<QKeyCombination>("keys");
+        QTest::addColumn<QString>("menu");
+        QTest::newRow("Alt+F") << (Qt::ALT | Qt::Key_F) << u"mnuFile"_s;
+        QTest::newRow("Alt+V") << (Qt::ALT | Qt::Key_V) << u"mnuVoice"_s;
+        QTest::newRow("F10") << QKeyCombination(Qt::Key_F10) << u"mnuFile"_s;
+    }
+
+    void everyMenuOpensFromTheKeyboard()
+    {
+        QFETCH(QKeyCombination, keys);
+        QFETCH(QString, menu);
+        WindowFixture f;
+        f.openDrill({ u"one"_s, u"two"_s });
+        f.type(keys.key(), keys.keyboardModifiers());
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QCOMPARE(QApplication::activePopupWidget()->objectName(), menu);
+        QTest::keyClick(QApplication::activePopupWidget()->windowHandle(), Qt::Key_J);
+        f.type(Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f.seen(), u"|count 2|FontSize 100|"_s);
+        QCOMPARE(f.exits, 0);
+    }
+
     // Every caption on every screen and scale: inside the window, none over another or over the
     // display box, in the order a learner knows, and the display box in its proportions with
     // the line on display whole. Where the design sizes fit, they are kept.
@@ -245,8 +274,13 @@ private slots:
             QRectF ink;
         } captions[]
             = { { "count", count }, { "time", time }, { "rate", rate }, { "font size", fontSize } };
-        for (const char* label : { "lblCount", "lblTime", "lblSeiseki", "lblFontSize" })
-            QVERIFY2(client->rect().contains(f.find(label)->geometry()), label);
+        for (const char* label : { "lblCount", "lblTime", "lblSeiseki", "lblFontSize" }) {
+            const QRect box = f.find(label)->geometry();
+            QVERIFY2(client->rect().contains(box), label);
+            // No glyph cut by its own box.
+            const QRectF ink = inkOf(f.find<QLabel>(label));
+            QVERIFY2(QRectF(box).contains(ink), qPrintable(overlapMessage(label, ink, "box", box)));
+        }
         for (const auto& a : captions) {
             QVERIFY2(!a.ink.isEmpty() && area.contains(a.ink), a.name);
             QVERIFY2(a.ink.top() >= shown.bottom(), a.name);
@@ -316,29 +350,44 @@ private slots:
         QCOMPARE(f.errors, QStringList {});
     }
 
-    // A screen reader hears what each part is, what it says, and what it is for; the hidden
-    // count is not offered, and the time is said in words.
+    // A screen reader hears what each part is, what it says, and what it is for. The drill
+    // line is the display box's text, selected; a caption that shows nothing is not offered,
+    // and the time is said in words.
     void aScreenReaderKnowsEachPart()
     {
         WindowFixture f;
+        const auto part
+            = [&](const char* name) { return QAccessible::queryAccessibleInterface(f.find(name)); };
         const auto heard = [&](const char* name, QAccessible::Text kind) {
-            QAccessibleInterface* part = QAccessible::queryAccessibleInterface(f.find(name));
-            return part ? part->text(kind) : u"(nothing)"_s;
+            QAccessibleInterface* p = part(name);
+            return p ? p->text(kind) : u"(nothing)"_s;
+        };
+        const auto read = [&](const char* name) {
+            QAccessibleInterface* p = part(name);
+            QAccessibleTextInterface* text = p ? p->textInterface() : nullptr;
+            return text ? text->text(0, text->characterCount()) : u"(no text)"_s;
         };
         const auto offered = [&](const char* name) {
-            QAccessibleInterface* part = QAccessible::queryAccessibleInterface(f.find(name));
-            return part && !part->state().invisible;
+            QAccessibleInterface* p = part(name);
+            return p && !p->state().invisible;
         };
         for (const char* name : { "txtHyoji", "lblCount", "lblTime", "lblSeiseki", "lblFontSize" })
             QVERIFY2(heard(name, QAccessible::Description).size() > 20, name);
         QCOMPARE(heard("txtHyoji", QAccessible::Name), u"Drill line"_s);
-        QCOMPARE(heard("txtHyoji", QAccessible::Value), u"SelectYourFile!"_s);
+        QCOMPARE(read("txtHyoji"), u"SelectYourFile!"_s);
         QCOMPARE(heard("lblFontSize", QAccessible::Name), u"Display font size: FontSize 100"_s);
+        QCOMPARE(read("lblFontSize"), u"FontSize 100"_s);
+        QVERIFY(!offered("lblTime") && !offered("lblSeiseki") && offered("lblFontSize"));
 
         f.openDrill({ u"one"_s, u"two"_s });
+        QCOMPARE(read("txtHyoji"), QString());
         f.press(u"F");
-        QCOMPARE(heard("txtHyoji", QAccessible::Value), u"one"_s);
+        QCOMPARE(read("txtHyoji"), u"one"_s);
+        int start = -1, end = -1;
+        part("txtHyoji")->textInterface()->selection(0, &start, &end);
+        QCOMPARE(QPoint(start, end), QPoint(0, 3));
         QCOMPARE(heard("lblCount", QAccessible::Name), u"Lines left: count 2"_s);
+        QCOMPARE(read("lblCount"), u"count 2"_s);
         QVERIFY(offered("lblCount"));
         QCOMPARE(heard("lblTime", QAccessible::Name), u"Time taken"_s);
 
@@ -346,10 +395,14 @@ private slots:
         QVERIFY(!offered("lblCount"));
         QCOMPARE(f.caption("lblTime"), u"0' 2\""_s);
         QCOMPARE(heard("lblTime", QAccessible::Name), u"Time taken: 0 minutes 2 seconds"_s);
+        QVERIFY(offered("lblTime") && offered("lblSeiseki"));
         QCOMPARE(heard("lblSeiseki", QAccessible::Name), u"Reading rate: 60 words per minute"_s);
-        QCOMPARE(heard("txtHyoji", QAccessible::Value), u"Reset: [R] or [U]"_s);
+        QCOMPARE(read("lblSeiseki"), u"60 words/min"_s);
+        QCOMPARE(read("txtHyoji"), u"Reset: [R] or [U]"_s);
         f.press(u"R");
-        QVERIFY(offered("lblCount"));
+        QVERIFY(!offered("lblCount") && !offered("lblTime")); // empty until the first line
+        f.press(u"F");
+        QVERIFY(offered("lblCount") && !offered("lblTime"));
     }
 
     // A helper asked for a control that is not there fails that one test, and the rest run.
@@ -417,39 +470,92 @@ private slots:
     }
 
     // Keys typed while the rate is being said wait until it has been said, then run in order;
-    // a click on the menu bar meanwhile does nothing.
+    // the menu bar still opens meanwhile, and an item chosen there (Pause) runs after the keys.
     void keysTypedDuringTheRateRunAfterIt()
     {
         WindowFixture f;
         QString seenDuringTheWait;
+        double volumeDuringTheWait = -1;
         int waits = 0;
         f.speech.output.onWait = [&] {
             if (waits++ > 0)
                 return;
             f.press(u"1D");
-            QTest::mouseClick(f.window.menuBar(), Qt::LeftButton, {},
-                f.window.menuBar()->actionGeometry(f.window.menuBar()->actions().first()).center());
+            QMenuBar* bar = f.window.menuBar();
+            // Clicked through the window, as the window system hands a click over.
+            const QPoint file
+                = bar->mapTo(&f.window, bar->actionGeometry(bar->actions().first()).center());
+            QTest::mouseClick(f.window.windowHandle(), Qt::LeftButton, {}, file);
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            f.trigger("mnuPause");
+            QApplication::activePopupWidget()->close();
             seenDuringTheWait = f.seen();
+            volumeDuringTheWait = f.speech.volume();
         };
         f.openDrill({ u"one"_s });
         f.press(u"FF");
         QCOMPARE(seenDuringTheWait, u"one|count 1|FontSize 100|60 words/min"_s);
-        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QCOMPARE(volumeDuringTheWait, 1.0);
         QCOMPARE(f.seen(), u"Reset: [R] or [U]|-|FontSize 101|60 words/min"_s);
+        QCOMPARE(f.speech.volume(), 0.0);
         QCOMPARE(waits, 2);
     }
 
-    // Esc typed behind other keys while the rate is being said ends the program there and then,
-    // before any of the notices those keys would give.
+    // A file dropped while the rate is being said opens once the rate has been said.
+    void aFileDroppedDuringTheRateOpensAfterIt()
+    {
+        WindowFixture f;
+        QStringList readDuringTheWait;
+        int waits = 0;
+        f.speech.output.onWait = [&] {
+            if (waits++ > 0)
+                return;
+            std::unique_ptr<QMimeData> data(
+                urlsDropped({ QUrl::fromLocalFile(u"/home/learner/next.txt"_s) }));
+            const QPoint over = f.find("txtHyoji")->mapTo(&f.window, QPoint(20, 20));
+            QDragEnterEvent enter(over, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+            QApplication::sendEvent(f.window.windowHandle(), &enter);
+            QDropEvent drop(over, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+            QApplication::sendEvent(f.window.windowHandle(), &drop);
+            // Zero-time timers run in the order they were started: the open's came first.
+            bool later = false;
+            QTimer::singleShot(0, [&] { later = true; });
+            QTRY_VERIFY(later);
+            readDuringTheWait = f.readPaths;
+        };
+        f.openDrill({ u"one"_s });
+        f.press(u"FF");
+        QCOMPARE(readDuringTheWait, QStringList { u"drill.txt"_s });
+        QCOMPARE(f.readPaths, (QStringList { u"drill.txt"_s, u"/home/learner/next.txt"_s }));
+        QCOMPARE(f.seen(), u"|-|FontSize 100|60 words/min"_s); // opening keeps the run finished
+    }
+
+    // Esc typed behind other keys while the rate is being said, Exit chosen or the window
+    // closed then, ends the program there and then, before any of the notices those keys
+    // would give.
+    void escBehindTypedKeysEndsAtOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc") << u"Esc"_s;
+        QTest::newRow("Exit") << u"Exit"_s;
+        QTest::newRow("window closed") << u"close"_s;
+    }
+
     void escBehindTypedKeysEndsAtOnce()
     {
+        QFETCH(QString, how);
         WindowFixture f;
         int waits = 0;
         f.speech.output.onWait = [&] {
             if (waits++ > 0)
                 return;
             f.press(u"FDS");
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            if (how == u"close")
+                f.window.close();
+            else if (how == u"Exit")
+                f.trigger("mnuEnd");
+            else
+                f.type(Qt::Key_Escape);
         };
         f.openDrill({ u"one"_s });
         f.press(u"FF");
@@ -457,6 +563,43 @@ private slots:
         QVERIFY2(!f.saidAtExit.join(u',').contains(ReadingRun::Notice),
             qPrintable(f.saidAtExit.join(u',')));
         QCOMPARE(f.saidAtExit.last(), u"wait"_s);
+    }
+
+    // Keys typed into another window, a dialog's text field, are that window's: they never
+    // step the drill, also while the drill waits for speech. While a modal dialog is open, a
+    // key the window system hands to the drill window anyway is blocked there.
+    void keysTypedIntoAnotherWindowAreItsOwn()
+    {
+        WindowFixture f;
+        QDialog dialog(&f.window);
+        auto* field = new QLineEdit(&dialog);
+        const auto typeIntoTheField = [&](const char* keys) {
+            for (const char* key = keys; *key; ++key)
+                QTest::keyClick(dialog.windowHandle(), *key);
+        };
+        f.openDrill({ u"one"_s });
+        f.press(u"F");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        field->setFocus();
+        typeIntoTheField("fj d");
+        QCOMPARE(f.seen(), u"one|count 1|FontSize 100|"_s);
+
+        f.speech.output.onWait = [&] { typeIntoTheField("k1"); };
+        f.press(u"F"); // the rate is said
+        f.speech.output.onWait = nullptr;
+        QCOMPARE(field->text(), u"fj dk1"_s);
+        QCOMPARE(f.seen(), u"|-|FontSize 100|60 words/min"_s);
+
+        dialog.hide();
+        dialog.setModal(true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        f.press(u"R1");
+        QCOMPARE(f.seen(), u"|-|FontSize 100|60 words/min"_s);
+        dialog.hide();
+        f.press(u"R1");
+        QCOMPARE(f.seen(), u"||FontSize 101|"_s);
     }
 
     // A key held down (30 presses a second) on an engine ten times slower than that: every
@@ -473,8 +616,7 @@ private slots:
         for (int press = 0; press < 30; ++press) {
             QElapsedTimer handling;
             handling.start();
-            QKeyEvent held(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, u"j"_s, press > 0);
-            QApplication::sendEvent(QApplication::focusWidget(), &held);
+            f.hold(Qt::Key_J, u"j"_s, press > 0);
             busy += handling.elapsed();
             QTest::qWait(33);
         }

@@ -138,7 +138,7 @@ private slots:
             } else {
                 const auto [key, step] = keys[random.bounded(int(std::size(keys)))];
                 trail += QChar(key);
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+                f.type(Qt::Key(key));
                 model.now = f.now;
                 (model.*step)();
             }

@@ -1,4 +1,5 @@
 #include "qt_translations.h"
+#include "reading_run.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -23,25 +24,32 @@ class TestQtTranslations : public QObject {
     Q_OBJECT
 
 private slots:
-    void dialogButtonsSpeakTheLanguage_data()
+    // The buttons and the Open dialog's file type, which is Kelvaro's own text.
+    void dialogsSpeakTheLanguage_data()
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("cancel");
-        QTest::newRow("Japanese") << u"ja_JP"_s << u"キャンセル"_s;
-        QTest::newRow("German") << u"de_DE"_s << u"Abbrechen"_s;
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("Japanese") << u"ja_JP"_s << u"キャンセル"_s
+                                  << u"テキスト ファイル (*.txt)"_s;
+        QTest::newRow("German") << u"de_DE"_s << u"Abbrechen"_s << u"Text files (*.txt)"_s;
+        QTest::newRow("English") << u"en_GB"_s << u"Cancel"_s << u"Text files (*.txt)"_s;
     }
 
-    void dialogButtonsSpeakTheLanguage()
+    void dialogsSpeakTheLanguage()
     {
         QFETCH(QString, locale);
         QFETCH(QString, cancel);
+        QFETCH(QString, filter);
         QCOMPARE(cancelButtonText(), u"Cancel"_s);
         {
             QtTranslations translations;
-            QVERIFY(translations.install(QLocale(locale)));
+            translations.install(QLocale(locale));
             QCOMPARE(cancelButtonText(), cancel);
+            QCOMPARE(ReadingRun::openFilter(), filter);
         }
         QCOMPARE(cancelButtonText(), u"Cancel"_s);
+        QCOMPARE(ReadingRun::openFilter(), u"Text files (*.txt)"_s);
     }
 
     void anotherLanguageReplacesTheFirst()

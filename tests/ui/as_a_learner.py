@@ -1,0 +1,524 @@
+"""The real program as a learner meets it: keys typed through the X server (xdotool, XTest),
+the window read back through AT-SPI, the sound taken from a private PulseAudio null sink, and
+a screen reader (Orca) listening. Run by as_a_learner.sh, which provides the X display and the
+session bus. Usage: as_a_learner.py KELVARO WORK_DIR [TEST...]"""
+
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import threading
+import time
+
+import gi
+
+gi.require_version("Gdk", "3.0")
+from gi.repository import Gdk  # noqa: E402
+import pyatspi  # noqa: E402
+
+KELVARO = sys.argv[1]
+WORK = pathlib.Path(sys.argv[2])
+HERE = pathlib.Path(__file__).resolve().parent
+PULSE_FIXTURE = HERE.parent / "speech" / "pulse_fixture.sh"
+RATE = 8000  # samples a second recorded from the null sink
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, condition, timeout=20.0):
+    """Waits until condition() gives something true, and returns it."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise Failure(f"{what}: not within {timeout} s")
+        time.sleep(0.02)
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], check=True, capture_output=True,
+                          text=True, timeout=30).stdout.split()
+
+
+def windows_named(title):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                          capture_output=True, text=True, timeout=30).stdout.split()
+
+
+def descendants(node):
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            yield child
+            yield from descendants(child)
+
+
+class AudioServer:
+    """A private PulseAudio with one null sink, and a recorder of what it plays."""
+
+    def __init__(self):
+        self.dir = pathlib.Path(subprocess.run(["mktemp", "-d", "/tmp/kelvaro-learner.XXXXXX"],
+                                               capture_output=True, text=True).stdout.strip())
+        subprocess.run(["bash", str(PULSE_FIXTURE), "start", str(self.dir)], check=True)
+        runtime = self.dir / "runtime"
+        self.env = {"XDG_RUNTIME_DIR": str(runtime),
+                    "PULSE_SERVER": f"unix:{runtime}/pulse/native"}
+
+    def stop(self):
+        subprocess.run(["bash", str(PULSE_FIXTURE), "stop", str(self.dir)])
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def record(self):
+        return Recording(self.env)
+
+
+class Recording:
+    """What the null sink plays from now on, as 16-bit mono samples."""
+
+    def __init__(self, env):
+        self.data = bytearray()
+        self.process = subprocess.Popen(
+            ["parecord", "--device=null.monitor", "--raw", "--format=s16le", "--channels=1",
+             f"--rate={RATE}", "--latency-msec=20"],
+            stdout=subprocess.PIPE, env={**os.environ, **env})
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        while chunk := self.process.stdout.read1(4096):
+            self.data.extend(chunk)
+
+    def seconds(self):
+        return len(self.data) / 2 / RATE
+
+    def loud(self, after_seconds=0.0):
+        start = int(after_seconds * RATE) * 2
+        samples = memoryview(bytes(self.data[start:])).cast("h")
+        return any(abs(s) > 1000 for s in samples)
+
+    def stop(self):
+        self.process.kill()
+        self.process.wait()
+
+
+class Kelvaro:
+    """The program on the virtual display, with its window and its accessible objects."""
+
+    def __init__(self, audio, *args, env=None):
+        self.process = subprocess.Popen(
+            [KELVARO, *args],
+            env={**os.environ, **audio.env, "QT_QPA_PLATFORM": "xcb",
+                 "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", **(env or {})},
+            stderr=subprocess.PIPE, text=True)
+        self.stderr = []
+        threading.Thread(target=self._read_stderr, daemon=True).start()
+        found = wait_for("the Kelvaro window", lambda: windows_named("Kelvaro"), 30)
+        self.window = found[0]
+        xdotool("windowfocus", "--sync", self.window)
+        self.app = wait_for("Kelvaro on the accessibility bus", self._application, 30)
+        self.display = wait_for("the drill line's accessible object", lambda: next(
+            (o for o in descendants(self.app) if o.getRole() == pyatspi.ROLE_TEXT), None))
+
+    def _read_stderr(self):
+        for line in self.process.stderr:
+            self.stderr.append(line)
+
+    def _application(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            try:
+                if app is not None and app.get_process_id() == self.process.pid:
+                    return app
+            except Exception:  # an application that has gone away meanwhile
+                pass
+        return None
+
+    def keys(self, *keys, delay=40):
+        xdotool("key", "--delay", str(delay), *keys)
+
+    def line(self):
+        return self.display.queryText().getText(0, -1)
+
+    def caption_object(self, name_start):
+        return next(o for o in descendants(self.app)
+                    if o.getRole() == pyatspi.ROLE_LABEL and o.name.startswith(name_start))
+
+    def caption(self, name_start):
+        return self.caption_object(name_start).queryText().getText(0, -1)
+
+    def showing(self, name_start):
+        return self.caption_object(name_start).getState().contains(pyatspi.STATE_SHOWING)
+
+    def ended_within(self, seconds):
+        try:
+            self.process.wait(timeout=seconds)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+
+
+def drill_file(name, lines):
+    path = WORK / name
+    path.write_text("".join(line + "\n" for line in lines), encoding="utf-8")
+    return path
+
+
+def finish_run(k):
+    """F on the last line, at least a second after the run began, so that a rate is given."""
+    wait_for("a second on the clock", lambda: time.monotonic() - k.started >= 1.05, 5)
+    k.keys("f")
+
+
+# Each test below starts the program afresh and says what a learner would notice.
+
+def both_hands_drive_the_drill(audio):
+    """The same commands under each hand, Shift and Ctrl making no difference, the keypad's 1
+    none, and a fast burst of presses losing none."""
+    k = Kelvaro(audio, str(drill_file("five.txt", ["one", "two", "three", "four", "five"])))
+    try:
+        wait_for("the file opened", lambda: k.caption("Lines left") == "count 5")
+        steps = [(["f", "j", "space"], "three", "count 3"),
+                 (["shift+f", "ctrl+j"], "five", "count 1"),
+                 (["s", "l"], "three", "count 3"),
+                 (["d", "k"], "three", "count 3"),
+                 (["1", "KP_1", "1", "0"], "three", "count 3"),
+                 (["u", "f", "r", "j"], "one", "count 5")]
+        for keys, line, count in steps:
+            k.keys(*keys)
+            wait_for(f"{' '.join(keys)} giving {line!r} and {count!r}",
+                     lambda: k.line() == line and k.caption("Lines left") == count)
+        if k.caption("Display font size") != "FontSize 101":
+            raise Failure(f"1, keypad 1, 1, 0 gave {k.caption('Display font size')!r}")
+        k.keys(*["j"] * 4, delay=5)
+        wait_for("every press of a fast burst", lambda: k.line() == "five")
+    finally:
+        k.stop()
+
+
+def keys_typed_while_speech_is_awaited_run_afterwards(audio):
+    """1 and D typed while the rate is being said, and 1, U and F while the notice that D gave
+    is being said, all run once the speech is over, in the order typed."""
+    k = Kelvaro(audio, str(drill_file("two.txt", ["one", "two"])))
+    try:
+        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
+        k.keys("f")
+        k.started = time.monotonic()
+        wait_for("the first line", lambda: k.line() == "one")
+        k.keys("f")
+        wait_for("the second line", lambda: k.line() == "two")
+        finish_run(k)
+        wait_for("the rate shown while it is said", lambda: k.caption("Reading rate"))
+        k.keys("1", "d", "1", "u", "f")
+        # The keys were typed while the program waited for the rate to be said.
+        size_when_typed = k.caption("Display font size")
+        wait_for("all five keys applied", lambda: k.caption("Display font size") == "FontSize 102"
+                 and k.line() == "one", 30)
+        if size_when_typed != "FontSize 100":
+            raise Failure(f"the keys were not typed during the rate ({size_when_typed})")
+        if k.caption("Lines left") != "count 2":
+            raise Failure(f"U then F gave {k.caption('Lines left')!r}, not a new run")
+    finally:
+        k.stop()
+
+
+def esc_while_the_rate_is_said_ends_at_once(audio):
+    """Esc typed while the rate is being said, alone or behind three other keys, and Exit
+    chosen from the File menu then, end the program within half a second, with exit code 0."""
+    for ahead, last in (([], "Escape"), (["1", "d", "s"], "Escape"), (["alt+f"], "x")):
+        k = Kelvaro(audio, str(drill_file("one.txt", ["one"])))
+        try:
+            wait_for("the file opened", lambda: k.caption("Lines left") == "count 1")
+            k.keys("f")
+            k.started = time.monotonic()
+            wait_for("the line", lambda: k.line() == "one")
+            finish_run(k)
+            wait_for("the rate shown while it is said", lambda: k.caption("Reading rate"))
+            if ahead:
+                k.keys(*ahead, delay=20)
+            if last == "x":
+                wait_for("the File menu open", lambda: any(
+                    o.getRole() == pyatspi.ROLE_MENU_ITEM and o.name == "Exit(X)"
+                    and o.getState().contains(pyatspi.STATE_SHOWING) for o in descendants(k.app)))
+            k.keys(last)
+            how = "Exit" if last == "x" else f"Esc behind {len(ahead)} keys"
+            if not k.ended_within(0.5):
+                raise Failure(f"{how} left the program running")
+            if k.process.returncode != 0:
+                raise Failure(f"exit code {k.process.returncode} on {how}")
+        finally:
+            k.stop()
+
+
+def the_reset_error_box_closes(audio):
+    """R on a drill file deleted meanwhile reports it in a box, and the box closes with Return,
+    Esc, Space and a click on OK; the drill goes on."""
+    path = drill_file("deleted.txt", ["one", "two"])
+    k = Kelvaro(audio, str(path))
+    try:
+        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
+        path.unlink()
+        for closing in ("Return", "Escape", "space", "click"):
+            k.keys("r")
+            box = wait_for("the Reset box", lambda: windows_named("Reset"))[0]
+            xdotool("windowfocus", "--sync", box)
+            if closing == "click":
+                ok = wait_for("the box's OK button", lambda: next(
+                    (o for o in descendants(k.app)
+                     if o.getRole() == pyatspi.ROLE_PUSH_BUTTON and o.name == "OK"), None))
+                extents = ok.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                xdotool("mousemove", "--sync", str(extents.x + extents.width // 2),
+                        str(extents.y + extents.height // 2), "click", "1")
+            else:
+                k.keys(closing)
+            wait_for(f"the Reset box closed by {closing}", lambda: not windows_named("Reset"), 10)
+            xdotool("windowfocus", "--sync", k.window)
+        k.keys("f")
+        wait_for("the drill going on after the boxes", lambda: k.line() == "one")
+        k.keys("Escape")
+        if not k.ended_within(5):
+            raise Failure("Esc did not end the program after the boxes")
+    finally:
+        k.stop()
+
+
+def every_menu_opens_from_the_keyboard(audio):
+    """Alt+F, Alt+V and F10 open a menu of the menu bar; Esc closes it and leaves the program
+    running, and a drill key typed into the open menu, or into the Open dialog's file name,
+    steps nothing."""
+    k = Kelvaro(audio, str(drill_file("two.txt", ["one", "two"])))
+    try:
+        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
+
+        def item_showing(name):
+            item = next((o for o in descendants(k.app)
+                         if o.getRole() == pyatspi.ROLE_MENU_ITEM and o.name == name), None)
+            return item is not None and item.getState().contains(pyatspi.STATE_SHOWING)
+
+        for keys, item in (("alt+f", "Open Text File(O)"), ("alt+v", "Pause"),
+                           ("F10", "Open Text File(O)")):
+            k.keys(keys)
+            wait_for(f"{keys} opening the menu with {item}", lambda: item_showing(item))
+            k.keys("j", "Escape")
+            wait_for(f"Esc closing the menu {keys} opened", lambda: not item_showing(item), 10)
+            if k.process.poll() is not None:
+                raise Failure(f"Esc in the menu {keys} opened ended the program")
+        # Keys typed into the Open dialog's file name are the dialog's.
+        k.keys("ctrl+o")
+        dialog = wait_for("the Open dialog", lambda: next(
+            (o for o in descendants(k.app) if o.getRole() == pyatspi.ROLE_DIALOG
+             and o.getState().contains(pyatspi.STATE_ACTIVE)), None))
+        k.keys("f", "j", "space", "d")
+        wait_for("the keys typed into the file name", lambda: any(
+            o.getRole() == pyatspi.ROLE_TEXT and "fj d" in o.queryText().getText(0, -1)
+            for o in descendants(dialog)))
+        k.keys("Escape")
+        wait_for("Esc closing the Open dialog", lambda: not dialog.getState().contains(
+            pyatspi.STATE_SHOWING), 10)
+        k.keys("f")
+        wait_for("the first line after the menus and the dialog", lambda: k.line() == "one")
+    finally:
+        k.stop()
+
+
+def a_screen_reader_follows_the_drill(audio):
+    """With Orca running, every line the learner steps to (F, D, S) is spoken and shown in
+    braille; the drill line read through AT-SPI is the line shown; nothing is printed about the
+    drill line on standard error; empty captions are not offered."""
+    lines = ["Reading aloud helps.", "毎日読みます。", "The cat sat.", "Fourth and last."]
+    log = OrcaLog()
+    k = None
+    try:
+        log.wait_for("Orca started", "SPEECH OUTPUT: 'Screen reader on.'")
+        k = Kelvaro(audio, str(drill_file("four.txt", lines)))
+        wait_for("the file opened", lambda: k.caption("Lines left") == "count 4")
+        log.wait_for("Orca at the drill line", "SPEECH OUTPUT: 'Drill line")
+        if k.showing("Time taken") or k.showing("Reading rate"):
+            raise Failure("an empty caption is reported as showing")
+        presses = [("f", lines[0]), ("f", lines[1]), ("d", lines[1]), ("f", lines[2]),
+                   ("s", lines[1]), ("f", lines[2]), ("f", lines[3])]
+        for key, line in presses:
+            mark = log.mark()
+            k.keys(key)
+            wait_for(f"the line shown after {key}", lambda: k.line() == line)
+            log.wait_for(f"Orca speaking {line!r} after {key}", f"SPEECH OUTPUT: '{line}'", mark)
+            log.wait_for(f"braille showing {line!r} after {key}", "BRAILLE LINE:", mark,
+                         containing=line)
+        said_about_the_line = [e for e in k.stderr if "Drill line" in e or "ValueChanged" in e]
+        if said_about_the_line:
+            raise Failure(f"printed on standard error: {said_about_the_line}")
+    finally:
+        if k:
+            k.stop()
+        log.stop()
+
+
+class OrcaLog:
+    """Orca on the same display and bus, its debug log read as it is written: the log goes to a
+    terminal, for which Python writes every line at once."""
+
+    def __init__(self):
+        home = WORK / "orca-home"
+        shutil.rmtree(home, ignore_errors=True)
+        home.mkdir(parents=True)
+        self.lines = []
+        master, slave = os.openpty()
+        os.set_blocking(master, True)
+        self.process = subprocess.Popen(
+            ["orca", "--debug-file", os.ttyname(slave)],
+            env={**os.environ, "HOME": str(home), "XDG_CONFIG_HOME": str(home / ".config")},
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Held open here too: a terminal with no end open fails reads before Orca opens it.
+        self.master, self.slave = master, slave
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        pending = b""
+        while True:
+            try:
+                chunk = os.read(self.master, 65536)
+            except OSError:
+                return
+            if not chunk:
+                return
+            pending += chunk
+            *complete, pending = pending.split(b"\n")
+            self.lines.extend(line.decode("utf-8", "replace").rstrip("\r") for line in complete)
+
+    def mark(self):
+        return len(self.lines)
+
+    def wait_for(self, what, text, since=0, containing=""):
+        return wait_for(what, lambda: any(text in line and containing in line
+                                          for line in self.lines[since:]), 30)
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        os.close(self.slave)
+
+
+def no_greeting_over_an_open_file(audio):
+    """Started with a drill file the program opens it and says nothing; started without one it
+    greets the learner (which shows that the recording hears it)."""
+    for with_file in (True, False):
+        recording = audio.record()
+        try:
+            wait_for("the recorder running", lambda: recording.seconds() > 1.0)
+            started = recording.seconds()
+            args = [str(drill_file("quiet.txt", ["one"]))] if with_file else []
+            k = Kelvaro(audio, *args)
+            try:
+                if with_file:
+                    wait_for("the file opened", lambda: k.caption("Lines left") == "count 1")
+                    # Three seconds of sound from the start cover any greeting.
+                    wait_for("three seconds recorded", lambda: recording.seconds() > started + 3)
+                    if recording.loud(started):
+                        raise Failure("something was said over the file given at start")
+                    if k.line() != "":
+                        raise Failure(f"the display shows {k.line()!r} over the open file")
+                else:
+                    wait_for("the greeting heard", lambda: recording.loud(started), 20)
+                    if k.line() != "SelectYourFile!":
+                        raise Failure(f"the display shows {k.line()!r} at start")
+            finally:
+                k.stop()
+        finally:
+            recording.stop()
+
+
+def every_caption_whole_at_200_percent(audio):
+    """At 200 % on 1024 x 768, every caption (count, font size, then time and rate) is drawn
+    whole: the ink of its text stays inside its box."""
+    k = Kelvaro(audio, str(drill_file("one.txt", ["one"])), env={"QT_SCALE_FACTOR": "2"})
+    k.scale = 2
+    try:
+        wait_for("the file opened", lambda: k.caption("Lines left") == "count 1")
+        k.keys("f")
+        k.started = time.monotonic()
+        wait_for("the line", lambda: k.line() == "one")
+        check_whole(k, ["Lines left", "Display font size"])
+        finish_run(k)
+        wait_for("the rate", lambda: k.caption("Reading rate"))
+        check_whole(k, ["Time taken", "Reading rate", "Display font size"])
+    finally:
+        k.stop()
+
+
+def check_whole(k, captions):
+    """Each caption's box, given through AT-SPI in the desktop's scaled units, taken from the
+    screen: light pixels on its edges are ink cut off there."""
+    window = Gdk.get_default_root_window()
+    for name in captions:
+        logical = k.caption_object(name).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        box = type("Box", (), {a: getattr(logical, a) * k.scale
+                               for a in ("x", "y", "width", "height")})
+        shot = Gdk.pixbuf_get_from_window(window, box.x, box.y, box.width, box.height)
+        pixels, stride, channels = shot.get_pixels(), shot.get_rowstride(), shot.get_n_channels()
+
+        def ink(x, y):
+            # Solid ink of its own colour on the navy background (0, 0, 128): the white of the
+            # rate and the font size, or the light yellow (255, 255, 192) of the others, whose
+            # boxes overlap those of white captions. A glyph cut by the box is cut through
+            # its solid strokes; the blended rims of glyphs are left out.
+            r, g, b = pixels[y * stride + x * channels:y * stride + x * channels + 3]
+            white = b >= r  # light yellow is bluer than navy only up to 192
+            return r > 204 and white == (name in ("Reading rate", "Display font size"))
+
+        inked = [(x, y) for y in range(box.height) for x in range(box.width) if ink(x, y)]
+        if not inked:
+            raise Failure(f"{name}: no text drawn in its box {box.width}x{box.height}")
+        touching = [p for p in inked if p[0] in (0, box.width - 1) or p[1] in (0, box.height - 1)]
+        if touching:
+            x, y = touching[0]
+            colour = tuple(pixels[y * stride + x * channels:y * stride + x * channels + 3])
+            raise Failure(f"{name} ({k.caption(name)!r}) cut by its {box.width}x{box.height} "
+                          f"box at {touching[:3]}, colour {colour}")
+
+
+TESTS = [both_hands_drive_the_drill,
+         keys_typed_while_speech_is_awaited_run_afterwards,
+         esc_while_the_rate_is_said_ends_at_once,
+         the_reset_error_box_closes,
+         every_menu_opens_from_the_keyboard,
+         a_screen_reader_follows_the_drill,
+         no_greeting_over_an_open_file,
+         every_caption_whole_at_200_percent]
+
+
+def main():
+    WORK.mkdir(parents=True, exist_ok=True)
+    chosen = sys.argv[3:]
+    audio = AudioServer()
+    failed = 0
+    try:
+        for test in TESTS:
+            if chosen and test.__name__ not in chosen:
+                continue
+            began = time.monotonic()
+            try:
+                test(audio)
+                print(f"PASS: {test.__name__} ({time.monotonic() - began:.1f} s)", flush=True)
+            except Exception as failure:  # a test that breaks fails, and the others still run
+                failed += 1
+                print(f"FAIL: {test.__name__}: {failure!r}", flush=True)
+    finally:
+        audio.stop()
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
