@@ -1,8 +1,8 @@
 #pragma once
 
 #include "english_voice.h"
-#include "speech_pace.h"
 #include "frame.h"
+#include "speech_pace.h"
 
 #include <QtGlobal>
 
@@ -11,9 +11,9 @@
 // How the program and its speech helper talk over one stream socket, in frames (frame.h)
 // and the machine's own byte order (both ends are built together). The helper sends one Ready frame
 // when it has set itself up, followed by that many bytes of UTF-8 warnings (one a line) about
-// missing voices or dictionaries; then for each request (a RequestHeader with the voice, the pace and the length of
-// the UTF-8 text that follows) it answers Begin (the sample rate), any number of Samples frames (that many
-// 16-bit samples follow) and one End.
+// missing voices or dictionaries; then for each request (a RequestHeader with the voice, the pace
+// and the length of the UTF-8 text that follows) it answers Begin (the sample rate), any number of
+// Samples frames (that many 16-bit samples follow) and one End.
 namespace HelperProtocol {
 
 struct RequestHeader {
