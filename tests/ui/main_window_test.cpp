@@ -405,15 +405,6 @@ private slots:
         QVERIFY(offered("lblCount") && !offered("lblTime"));
     }
 
-    // A helper asked for a control that is not there fails that one test, and the rest run.
-    void aMissingControlFailsOnlyItsTest()
-    {
-        WindowFixture f;
-        QEXPECT_FAIL("", "there is no such control", Continue);
-        QLabel* missing = f.find<QLabel>("lblNoSuchCaption");
-        QVERIFY(missing && missing->text().isEmpty());
-    }
-
     // The Voice menu shows the English voice the program started with, as one radio item of
     // three, and a choice there speaks the next line in that voice.
     void englishVoiceChoice()
