@@ -101,54 +101,43 @@ void MenuCommands::buildMenus(QMainWindow& window)
     opener(QKeySequence(Qt::Key_F10), file);
 }
 
+template <typename Value, std::size_t Count, typename Choose>
+void MenuCommands::addRadioChoices(
+    QMenu& menu, const std::array<RadioChoice<Value>, Count>& choices, Value current, Choose choose)
+{
+    menu.addSeparator();
+    auto* group = new QActionGroup(&menu);
+    group->setExclusive(true);
+    for (const RadioChoice<Value>& choice : choices) {
+        QAction* item = named(menu.addAction(QLatin1String(choice.caption)), choice.name);
+        item->setCheckable(true);
+        item->setChecked(current == choice.value);
+        group->addAction(item);
+        const Value value = choice.value;
+        onTriggered(item, [choose, value] { choose(value); });
+    }
+}
+
 void MenuCommands::addEnglishVoiceChoice(QMenu& menu)
 {
-    struct Choice {
-        EnglishVoice voice;
-        const char* caption;
-        const char* name;
-    };
-    static constexpr std::array<Choice, 3> Choices = { {
+    static constexpr std::array<RadioChoice<EnglishVoice>, 3> Choices = { {
         { EnglishVoice::Male, "Male (Flite)", "mnuVoiceMale" },
         { EnglishVoice::Female, "Female (Flite)", "mnuVoiceFemale" },
         { EnglishVoice::Espeak, "espeak-ng", "mnuVoiceEspeak" },
     } };
-    menu.addSeparator();
-    auto* group = new QActionGroup(&menu);
-    group->setExclusive(true);
-    for (const Choice& choice : Choices) {
-        QAction* item = named(menu.addAction(QLatin1String(choice.caption)), choice.name);
-        item->setCheckable(true);
-        item->setChecked(m_voice.englishVoice() == choice.voice);
-        group->addAction(item);
-        const EnglishVoice voice = choice.voice;
-        onTriggered(item, [this, voice] { m_voice.setEnglishVoice(voice); });
-    }
+    addRadioChoices(menu, Choices, m_voice.englishVoice(),
+        [this](EnglishVoice voice) { m_voice.setEnglishVoice(voice); });
 }
 
 void MenuCommands::addPaceChoice(QMenu& menu)
 {
-    struct Choice {
-        SpeechPace pace;
-        const char* caption;
-        const char* name;
-    };
-    static constexpr std::array<Choice, 3> Choices = { {
+    static constexpr std::array<RadioChoice<SpeechPace>, 3> Choices = { {
         { SpeechPace::Slower, "Slower", "mnuPaceSlower" },
         { SpeechPace::Normal, "Normal", "mnuPaceNormal" },
         { SpeechPace::Faster, "Faster", "mnuPaceFaster" },
     } };
-    menu.addSeparator();
-    auto* group = new QActionGroup(&menu);
-    group->setExclusive(true);
-    for (const Choice& choice : Choices) {
-        QAction* item = named(menu.addAction(QLatin1String(choice.caption)), choice.name);
-        item->setCheckable(true);
-        item->setChecked(m_voice.pace() == choice.pace);
-        group->addAction(item);
-        const SpeechPace pace = choice.pace;
-        onTriggered(item, [this, pace] { m_voice.setPace(pace); });
-    }
+    addRadioChoices(
+        menu, Choices, m_voice.pace(), [this](SpeechPace pace) { m_voice.setPace(pace); });
 }
 
 template <typename Command> void MenuCommands::onTriggered(QAction* item, Command command)

@@ -2,6 +2,9 @@
 
 #include <QObject>
 
+#include <array>
+#include <cstddef>
+
 class CommandQueue;
 class QAction;
 class EditorLauncher;
@@ -34,6 +37,15 @@ private:
     void buildMenus(QMainWindow& window);
     // Runs the item's command through the command queue when the item is chosen.
     template <typename Command> void onTriggered(QAction* item, Command command);
+    template <typename Value> struct RadioChoice {
+        Value value;
+        const char* caption;
+        const char* name;
+    };
+    // Radio items after a separator, the current value checked; choosing one runs choose(value).
+    template <typename Value, std::size_t Count, typename Choose>
+    void addRadioChoices(QMenu& menu, const std::array<RadioChoice<Value>, Count>& choices,
+        Value current, Choose choose);
     // The English voice as radio items, showing the one the voice was started with.
     void addEnglishVoiceChoice(QMenu& menu);
     // The pace as radio items, showing the one the voice was started with.
