@@ -23,6 +23,8 @@ public:
     void setSelection(int selectionIndex, int startOffset, int endOffset) override;
     int cursorPosition() const override;
     void setCursorPosition(int position) override;
+    // The accessible name and description come from the widget; this is the shown text.
+    using QAccessibleWidget::text;
     QString text(int startOffset, int endOffset) const override;
     int characterCount() const override;
     QRect characterRect(int offset) const override;
