@@ -443,6 +443,11 @@ private slots:
         const pid_t helpers[] = { audioHelper(), pid_t(speech.helperProcessId()) };
         for (const pid_t helper : helpers) {
             QVERIFY(helper > 0);
+            // Until it has started the helper's own program, a child is a copy of this one,
+            // with all of its descriptors.
+            const QString exe = u"/proc/%1/exe"_s.arg(helper);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                QFileInfo(QFile::symLinkTarget(exe)).fileName().startsWith(u"kelvaro-"_s), 10000);
             const QStringList open = openDescriptors(helper);
             QVERIFY2(!open.isEmpty(), "nothing to read in /proc");
             QVERIFY2(!open.contains(QFile::decodeName(marker)),
