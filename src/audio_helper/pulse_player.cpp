@@ -196,8 +196,8 @@ void PulsePlayer::onContextState(pa_context* context, void* self)
 
 void PulsePlayer::openStream(int sampleRate)
 {
-    const pa_sample_spec spec { PA_SAMPLE_S16NE, std::uint32_t(sampleRate), 1 };
-    m_stream = pa_stream_new(m_context, "Speech", &spec, nullptr);
+    const pa_sample_spec format { PA_SAMPLE_S16NE, std::uint32_t(sampleRate), 1 };
+    m_stream = pa_stream_new(m_context, "Speech", &format, nullptr);
     if (!m_stream) {
         lose(QStringLiteral("the sound server refused a stream (%1)")
                  .arg(errorText(pa_context_errno(m_context))));
@@ -208,8 +208,8 @@ void PulsePlayer::openStream(int sampleRate)
     pa_stream_set_underflow_callback(m_stream, &PulsePlayer::onUnderflow, this);
     pa_buffer_attr attributes;
     attributes.maxlength = std::uint32_t(-1);
-    attributes.tlength = std::uint32_t(pa_usec_to_bytes(kLatencyUsec, &spec));
-    attributes.prebuf = std::uint32_t(pa_usec_to_bytes(kStartThresholdUsec, &spec));
+    attributes.tlength = std::uint32_t(pa_usec_to_bytes(kLatencyUsec, &format));
+    attributes.prebuf = std::uint32_t(pa_usec_to_bytes(kStartThresholdUsec, &format));
     attributes.minreq = std::uint32_t(-1);
     attributes.fragsize = std::uint32_t(-1);
     pa_cvolume volume;
