@@ -321,7 +321,8 @@ bool HistoryStore::record(const RunRecord& run)
         error = writeRun(run);
         if (!error.isValid())
             return true;
-        const QString code = error.nativeErrorCode();
+        // SQLite may give an extended code (a busy snapshot is 517): its low byte is the kind.
+        const QString code = QString::number(error.nativeErrorCode().toInt() & 0xff);
         if (code != Busy && code != Locked)
             break;
         // Another window holds the write lock longer than the busy time-out: try again.
