@@ -4,6 +4,7 @@
 
 #include <QAtomicInteger>
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,6 +30,14 @@ const QString Busy = QStringLiteral("5");
 const QString Locked = QStringLiteral("6");
 const QString Corrupt = QStringLiteral("11");
 const QString NotADatabase = QStringLiteral("26");
+
+// Another connection holds a lock. SQLite may give an extended code (a busy snapshot is
+// 517): its low byte is the kind.
+bool isBusy(const QSqlError& error)
+{
+    const QString code = QString::number(error.nativeErrorCode().toInt() & 0xff);
+    return code == Busy || code == Locked;
+}
 
 QStringList migrationFiles()
 {
@@ -221,10 +230,20 @@ HistoryStore::Check HistoryStore::checkFile(int& version, QString& why)
     if (version > latestVersion())
         return Check::Usable; // read only: nothing is changed, not even the journal mode
     // WAL: a commit is one append to the log, and a reader never waits for a writer.
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !query.next()) {
-        becomeUnavailable(
-            QStringLiteral("%1 cannot be written: %2").arg(m_path, query.lastError().text()));
-        return Check::Unusable;
+    // Turning it on upgrades a read lock to a write lock, and SQLite refuses that at once,
+    // without its busy time-out, when another window opening the same new file got there
+    // first: so the switch is tried again until the time-out has passed.
+    const QDeadlineTimer deadline(m_busyTimeoutMs);
+    bool switched = false;
+    for (int attempt = 1; !switched; ++attempt) {
+        switched = query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && query.next();
+        if (!switched && (!isBusy(query.lastError()) || deadline.hasExpired())) {
+            becomeUnavailable(QStringLiteral("%1 cannot be written: %2")
+                                  .arg(m_path, query.lastError().text()));
+            return Check::Unusable;
+        }
+        if (!switched)
+            QThread::msleep(std::min(10 * attempt, 100));
     }
     // A process kill loses nothing committed in WAL mode with NORMAL: the log is written
     // before the commit returns, only its flush to the disk is left to the system.
@@ -321,9 +340,7 @@ bool HistoryStore::record(const RunRecord& run)
         error = writeRun(run);
         if (!error.isValid())
             return true;
-        // SQLite may give an extended code (a busy snapshot is 517): its low byte is the kind.
-        const QString code = QString::number(error.nativeErrorCode().toInt() & 0xff);
-        if (code != Busy && code != Locked)
+        if (!isBusy(error))
             break;
         // Another window holds the write lock longer than the busy time-out: try again.
         QThread::msleep(50 * attempt);
