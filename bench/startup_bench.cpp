@@ -2,8 +2,10 @@
 // window covering the screen (bare_window) in the same run, alternating, 15 runs each. A frame
 // counts once the new top-level window's pixels differ from what the X server gave it when it
 // was mapped. Another build of Kelvaro, given as the argument, is measured in the same run too.
-// Run it on a display of its own with a sound server, e.g.:
-//   xvfb-run -a -s "-screen 0 1280x800x24" build/ci/bench/startup_bench [OTHER-KELVARO]
+// Run it on a display of its own with a sound server and, as on a desktop, a session bus (without
+// one, the first accessible name makes Qt try to launch a bus, which no desktop pays), e.g.:
+//   xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session --
+//       build/ci/bench/startup_bench [OTHER-KELVARO]
 #include <xcb/xcb.h>
 
 #include <QCoreApplication>
