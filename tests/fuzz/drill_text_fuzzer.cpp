@@ -12,15 +12,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-void check(bool holds)
+static void check(bool holds)
 {
     if (!holds)
         std::abort();
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

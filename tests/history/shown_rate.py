@@ -9,7 +9,6 @@ import time
 import pyatspi
 
 window_only = sys.argv[1:] == ["--window"]
-deadline = time.monotonic() + 30
 spoken_rate = re.compile(r"Reading rate: (\d+) words per minute")
 
 
@@ -23,20 +22,17 @@ def nodes(node, depth=0):
 
 def kelvaro():
     desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is not None and app.name.lower() == "kelvaro":
-            return app
-    return None
+    apps = (desktop.getChildAtIndex(i) for i in range(desktop.childCount))
+    return next((app for app in apps if app is not None and app.name.lower() == "kelvaro"), None)
 
 
+deadline = time.monotonic() + 30
 while time.monotonic() < deadline:
     try:
         app = kelvaro()
         if app is not None and window_only and app.childCount > 0:
             sys.exit(0)
-        for node in nodes(app):
-            shown = spoken_rate.fullmatch(node.name)
+        for shown in (spoken_rate.fullmatch(node.name) for node in nodes(app)):
             if shown:
                 print(shown.group(1))
                 sys.exit(0)

@@ -18,17 +18,14 @@ struct NoDialogs : ProgressDialogs {
     void reportError(QWidget*, const QString&, const QString&) override { }
 };
 
-const QStringList DrillLines { QStringLiteral("Good morning, how are you today?"),
-    QStringLiteral("The weather is lovely this afternoon."),
-    QStringLiteral("Could you tell me the way to the station?"),
-    QStringLiteral("I would like a cup of coffee, please."),
-    QStringLiteral("She sells sea shells by the sea shore."),
-    QStringLiteral("We are going to the museum on Saturday."),
-    QStringLiteral("Peter Piper picked a peck of pickled peppers."),
-    QStringLiteral("How much does this jacket cost?"), QStringLiteral("毎日少しずつ読みましょう。"),
-    QStringLiteral("The train leaves at a quarter past nine."),
-    QStringLiteral("Red lorry, yellow lorry."),
-    QStringLiteral("Thank you very much for your help.") };
+const QStringList DrillLines = QStringLiteral(
+    "Good morning, how are you today?|The weather is lovely this afternoon.|"
+    "Could you tell me the way to the station?|I would like a cup of coffee, please.|"
+    "She sells sea shells by the sea shore.|We are going to the museum on Saturday.|"
+    "Peter Piper picked a peck of pickled peppers.|How much does this jacket cost?|"
+    "毎日少しずつ読みましょう。|The train leaves at a quarter past nine.|Red lorry, yellow lorry.|"
+    "Thank you very much for your help.")
+                                   .split(u'|');
 
 } // namespace
 

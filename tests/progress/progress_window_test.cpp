@@ -86,20 +86,29 @@ private slots:
         store.emplace(folderOwner->filePath(u"history.sqlite"_s));
         QCOMPARE(store->open(), HistoryStore::State::Writable);
     }
-    void cleanup() { store.reset(); }
+    void cleanup()
+    {
+        window.reset();
+        store.reset();
+    }
 
     // One point for every whole run, oldest first; the best (the latest of equals) marked
     // once; the mean of the last five; the table lists every run newest first, practice too.
+    // Every control has a name a screen reader can say; the chart is drawn in the window's
+    // own colours; the window fits a 1024x768 screen and fills a 4K one.
     void theChartHasOnePointPerRunWithTheBestMarked()
     {
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+        dark.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
+        QApplication::setPalette(dark);
         const QList<int> rates { 30, 42, 35, 50, 41, 50, 38 };
         for (int i = 0; i < rates.size(); ++i)
             QVERIFY(store->record(runAt(i + 1, rates[i])));
         QVERIFY(store->record(runAt(20, 90, true)));
-        ProgressWindow window(&*store, QString(), drill.run, dialogs);
-        window.showDrill(Drill);
-        auto* chart = window.findChild<QChartView*>(u"chtRates"_s)->chart();
-
+        showDrill();
+        QApplication::setPalette(QPalette());
+        auto* chart = find<QChartView>(u"chtRates"_s)->chart();
         const QList<QPointF> rate = points(chart, u"Rate (lines/min)"_s);
         QCOMPARE(rate.size(), rates.size());
         for (int i = 0; i < rates.size(); ++i)
@@ -110,7 +119,7 @@ private slots:
         QCOMPARE(mean[0].y(), 30.0);
         QCOMPARE(mean[6].y(), (35 + 50 + 41 + 50 + 38) / 5.0);
 
-        auto* runs = window.findChild<QTableWidget*>(u"tblRuns"_s);
+        auto* runs = find<QTableWidget>(u"tblRuns"_s);
         QCOMPARE(column(runs, 2),
             QStringList(
                 { u"90"_s, u"38"_s, u"50"_s, u"41"_s, u"50"_s, u"35"_s, u"42"_s, u"30"_s }));
@@ -119,6 +128,32 @@ private slots:
         QCOMPARE(runs->item(1, 0)->text(), u"2026-11-07 08:01"_s);
         QCOMPARE(runs->item(1, 1)->text(), u"1' 0\""_s);
         QCOMPARE(runs->item(1, 4)->text(), u"male"_s);
+        QCOMPARE(chart->backgroundBrush().color(), QColor(0x20, 0x20, 0x20));
+        QCOMPARE(chart->titleBrush().color(), QColor(0xf0, 0xf0, 0xf0));
+        for (QAbstractAxis* axis : chart->axes())
+            QCOMPARE(axis->labelsBrush().color(), QColor(0xf0, 0xf0, 0xf0));
+
+        QStringList named;
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (control->focusPolicy() == Qt::NoFocus || !control->objectName().size())
+                continue;
+            named.append(control->objectName());
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
+                qPrintable(control->objectName()));
+        }
+        named.sort();
+        QCOMPARE(named,
+            QStringList({ u"cboDrill"_s, u"chtRates"_s, u"cmdDrillLines"_s, u"cmdExportCsv"_s,
+                u"cmdForget"_s, u"tblHardLines"_s, u"tblRuns"_s }));
+        for (const QSize screen : { QSize(1024, 768), QSize(3840, 2160) }) {
+            window->resize(screen * 4 / 5);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(&*window));
+            QVERIFY(window->minimumSizeHint().width() <= screen.width() * 4 / 5);
+            QVERIFY(window->minimumSizeHint().height() <= screen.height() * 4 / 5);
+            QCOMPARE(window->size(), screen * 4 / 5);
+        }
     }
 
     // Time on screen per character over the last five runs, longest first; an older run does
@@ -134,29 +169,19 @@ private slots:
             run.lineTimes = { { 1, 4800, 1, 0 }, { 2, 2000, 0, 1 }, { 3, 800, 0, 0 } };
             QVERIFY(store->record(run));
         }
-        ProgressWindow window(&*store, QString(), drill.run, dialogs);
-        window.showDrill(Drill);
-        auto* lines = window.findChild<QTableWidget*>(u"tblHardLines"_s);
+        showDrill();
+        auto* lines = find<QTableWidget>(u"tblHardLines"_s);
         QCOMPARE(column(lines, 0), QStringList({ u"2"_s, u"1"_s, u"3"_s }));
         QCOMPARE(column(lines, 1), QStringList({ u"400"_s, u"200"_s, u"100"_s }));
         QCOMPARE(column(lines, 2), QStringList({ u"0"_s, u"5"_s, u"0"_s }));
         QCOMPARE(column(lines, 3), QStringList({ u"5"_s, u"0"_s, u"0"_s }));
         QCOMPARE(column(lines, 4),
             QStringList({ u"short"_s, u"a fairly long first line"_s, u"mid line"_s }));
-    }
 
-    // The chosen lines, or all of them, become a run in memory whose count starts at their
-    // number and which shows them in drill order.
-    void drillTheseLinesStartsARunOfThoseLines()
-    {
-        RunRecord run = runAt(1, 40);
-        run.lineTimes = { { 1, 4800, 1, 0 }, { 2, 2000, 0, 1 }, { 3, 800, 0, 0 } };
-        QVERIFY(store->record(run));
-        ProgressWindow window(&*store, QString(), drill.run, dialogs);
-        window.showDrill(Drill);
-        QSignalSpy started(&window, &ProgressWindow::practiceStarted);
-        auto* lines = window.findChild<QTableWidget*>(u"tblHardLines"_s);
-        auto* button = window.findChild<QPushButton*>(u"cmdDrillLines"_s);
+        // The chosen lines, or all of them, become a run in memory whose count starts at their
+        // number and which shows them in drill order.
+        QSignalSpy started(&*window, &ProgressWindow::practiceStarted);
+        auto* button = find<QPushButton>(u"cmdDrillLines"_s);
 
         lines->selectRow(0); // line 2
         lines->selectionModel()->select(lines->model()->index(2, 0),
@@ -183,10 +208,9 @@ private slots:
         run.lines = 2;
         run.lineTimes = { { 1, 1500, 2, 0 }, { 2, 2500, 0, 1 } };
         QVERIFY(store->record(run));
-        ProgressWindow window(&*store, QString(), drill.run, dialogs);
-        window.showDrill(Drill);
+        showDrill();
         dialogs.csvFile = folderOwner->filePath(u"words.csv"_s);
-        window.findChild<QPushButton*>(u"cmdExportCsv"_s)->click();
+        find<QPushButton>(u"cmdExportCsv"_s)->click();
         QCOMPARE(dialogs.suggestions, QStringList({ u"words.csv"_s }));
         QFile file(dialogs.csvFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -202,23 +226,17 @@ private slots:
             "\"He said \"\"hi\"\", then left\",1500,2,0"_s);
         QVERIFY(records[2].endsWith(u",2,日本語の行です,2500,0,1"_s));
         QVERIFY(dialogs.errors.isEmpty());
-    }
 
-    // Nothing is forgotten without a yes.
-    void forgetThisDrillAsksFirst()
-    {
-        QVERIFY(store->record(runAt(1, 40)));
-        ProgressWindow window(&*store, QString(), drill.run, dialogs);
-        window.showDrill(Drill);
-        auto* forget = window.findChild<QPushButton*>(u"cmdForget"_s);
+        // Nothing is forgotten without a yes.
+        auto* forget = find<QPushButton>(u"cmdForget"_s);
         forget->click();
         QCOMPARE(store->runs(Drill).size(), 1);
         dialogs.confirm = true;
         forget->click();
         QCOMPARE(dialogs.confirmations, 2);
         QCOMPARE(store->runs(Drill).size(), 0);
-        QCOMPARE(window.findChild<QComboBox*>(u"cboDrill"_s)->count(), 0);
-        QVERIFY(window.findChild<QLabel*>(u"lblStatus"_s)->text().contains(u"No run"_s));
+        QCOMPARE(find<QComboBox>(u"cboDrill"_s)->count(), 0);
+        QVERIFY(find<QLabel>(u"lblStatus"_s)->text().contains(u"No run"_s));
     }
 
     // Why the window is empty: the history is off, or cannot be read.
@@ -238,52 +256,19 @@ private slots:
         QVERIFY(broken.findChild<QLabel*>(u"lblStatus"_s)->text().startsWith(u"No history can"_s));
     }
 
-    // Every control has a name a screen reader can say; the chart is drawn in the window's
-    // own colours; the window fits a 1024x768 screen and fills a 4K one.
-    void namedColouredAndFitsEveryScreen()
-    {
-        QPalette dark;
-        dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
-        dark.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
-        QApplication::setPalette(dark);
-        QVERIFY(store->record(runAt(1, 40)));
-        ProgressWindow window(&*store, QString(), drill.run, dialogs);
-        window.showDrill(Drill);
-        QApplication::setPalette(QPalette());
-        auto* chart = window.findChild<QChartView*>(u"chtRates"_s)->chart();
-        QCOMPARE(chart->backgroundBrush().color(), QColor(0x20, 0x20, 0x20));
-        QCOMPARE(chart->titleBrush().color(), QColor(0xf0, 0xf0, 0xf0));
-        for (QAbstractAxis* axis : chart->axes())
-            QCOMPARE(axis->labelsBrush().color(), QColor(0xf0, 0xf0, 0xf0));
-
-        QStringList named;
-        for (QWidget* control : window.findChildren<QWidget*>()) {
-            if (control->focusPolicy() == Qt::NoFocus || !control->objectName().size())
-                continue;
-            named.append(control->objectName());
-            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
-            QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
-                qPrintable(control->objectName()));
-        }
-        named.sort();
-        QCOMPARE(named,
-            QStringList({ u"cboDrill"_s, u"chtRates"_s, u"cmdDrillLines"_s, u"cmdExportCsv"_s,
-                u"cmdForget"_s, u"tblHardLines"_s, u"tblRuns"_s }));
-        for (const QSize screen : { QSize(1024, 768), QSize(3840, 2160) }) {
-            window.resize(screen * 4 / 5);
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
-            QVERIFY(window.minimumSizeHint().width() <= screen.width() * 4 / 5);
-            QVERIFY(window.minimumSizeHint().height() <= screen.height() * 4 / 5);
-            QCOMPARE(window.size(), screen * 4 / 5);
-        }
-    }
-
 private:
+    void showDrill()
+    {
+        window.emplace(&*store, QString(), drill.run, dialogs);
+        window->showDrill(Drill);
+    }
+    template <class T> T* find(const QString& name) { return window->findChild<T*>(name); }
+
     std::optional<QTemporaryDir> folderOwner;
     std::optional<HistoryStore> store;
     FakeDrill drill;
     FakeProgressDialogs dialogs;
+    std::optional<ProgressWindow> window;
 };
 
 QTEST_MAIN(ProgressWindowTest)
