@@ -26,33 +26,26 @@ private slots:
         QTEST(linesPerMinute(lines, seconds), "rate");
     }
 
-    void caption_data()
-    {
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("zero") << 0 << "0' 0\"";
-        QTest::newRow("no leading zeros") << 125 << "2' 5\"";
-        QTest::newRow("an hour or more stays in minutes") << 4503 << "75' 3\"";
-    }
-    void caption()
-    {
-        QFETCH(int, seconds);
-        QTEST(elapsedCaption(seconds), "caption");
-    }
-
+    // The time from the first line to the finish, and its caption in minutes and seconds.
     void elapsed_data()
     {
         QTest::addColumn<QTime>("start");
         QTest::addColumn<QTime>("end");
         QTest::addColumn<int>("seconds");
-        QTest::newRow("within the day") << QTime(9, 0, 0) << QTime(10, 15, 3) << 4503;
-        QTest::newRow("across midnight") << QTime(23, 59, 30) << QTime(0, 0, 15) << 45;
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("none") << QTime(9, 0) << QTime(9, 0) << 0 << "0' 0\"";
+        QTest::newRow("no leading zeros") << QTime(9, 0) << QTime(9, 2, 5) << 125 << "2' 5\"";
+        QTest::newRow("an hour or more stays in minutes")
+            << QTime(9, 0, 0) << QTime(10, 15, 3) << 4503 << "75' 3\"";
+        QTest::newRow("across midnight") << QTime(23, 59, 30) << QTime(0, 0, 15) << 45 << "0' 45\"";
     }
     void elapsed()
     {
         QFETCH(QTime, start);
         QFETCH(QTime, end);
-        QTEST(elapsedSeconds(start, end), "seconds");
+        QFETCH(int, seconds);
+        QCOMPARE(elapsedSeconds(start, end), seconds);
+        QTEST(elapsedCaption(seconds), "caption");
     }
 };
 

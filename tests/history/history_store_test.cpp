@@ -81,9 +81,9 @@ class HistoryStoreTest : public QObject {
 private slots:
     void init()
     {
-        folderOwner.emplace();
-        QVERIFY(folder().isValid());
-        file = folder().filePath(u"kelvaro/history.sqlite"_s);
+        folder.emplace();
+        QVERIFY(folder->isValid());
+        file = folder->filePath(u"kelvaro/history.sqlite"_s);
     }
 
     // A new file gets the whole schema, each migration counted in user_version, in WAL mode;
@@ -233,9 +233,9 @@ private slots:
     // The drill goes on without a history: the store says why, once, and keeps nothing.
     void aFolderThatCannotBeWritten()
     {
-        const QString readOnly = folder().filePath(u"locked"_s);
+        const QString readOnly = folder->filePath(u"locked"_s);
         QVERIFY(QDir().mkpath(readOnly));
-        QVERIFY(QFile::setPermissions(folder().path(),
+        QVERIFY(QFile::setPermissions(folder->path(),
             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
                 | QFile::ExeOther));
         QVERIFY(QFile::setPermissions(
@@ -292,10 +292,10 @@ private slots:
     {
         auto first = startWriter(file, 200);
         auto second = startWriter(file, 200);
-        QVERIFY(first->waitForFinished(60000));
-        QVERIFY(second->waitForFinished(60000));
-        QCOMPARE(first->exitCode(), 0);
-        QCOMPARE(second->exitCode(), 0);
+        for (QProcess* writer : { first.get(), second.get() }) {
+            QVERIFY(writer->waitForFinished(60000));
+            QCOMPARE(writer->exitCode(), 0);
+        }
         QCOMPARE(queryValue(file, u"SELECT count(*) FROM runs"_s).toInt(), 400);
         QCOMPARE(queryValue(file, u"PRAGMA integrity_check"_s), u"ok"_s);
     }
@@ -327,8 +327,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir& folder() { return *folderOwner; }
-    std::optional<QTemporaryDir> folderOwner;
+    std::optional<QTemporaryDir> folder;
     QString file;
 };
 

@@ -200,11 +200,12 @@ private slots:
         QCOMPARE(drill.count, u"count 3"_s);
     }
 
-    // Runs and line times, with commas, quotes and Japanese text, as a spreadsheet reads them.
+    // Runs and line times, with commas, quotes and Japanese text, as a spreadsheet reads them:
+    // the byte-order mark once, a field quoted when it holds a comma or a quote.
     void exportsRunsAndLineTimesAsCsv()
     {
         RunRecord run = runAt(1, 40);
-        run.drillLines = { u"He said \"hi\", then left"_s, u"日本語の行です"_s };
+        run.drillLines = { u"He said \"hi\", then left"_s, u"日本語, の行です"_s };
         run.lines = 2;
         run.lineTimes = { { 1, 1500, 2, 0 }, { 2, 2500, 0, 1 } };
         QVERIFY(store->record(run));
@@ -224,7 +225,7 @@ private slots:
         QCOMPARE(records[1],
             u"1,2026-11-01T08:00:00+01:00,2026-11-01T08:01:00+01:00,60000,2,40,male,normal,0,1,"
             "\"He said \"\"hi\"\", then left\",1500,2,0"_s);
-        QVERIFY(records[2].endsWith(u",2,日本語の行です,2500,0,1"_s));
+        QVERIFY(records[2].endsWith(u",2,\"日本語, の行です\",2500,0,1"_s));
         QVERIFY(dialogs.errors.isEmpty());
 
         // Nothing is forgotten without a yes.
