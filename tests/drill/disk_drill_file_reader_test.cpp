@@ -25,11 +25,6 @@ class TestDiskDrillFileReader : public QObject {
 
     QTemporaryDir m_dir;
 
-    DrillFileContents read(const QString& path)
-    {
-        return DiskDrillFileReader().read(path, LineStore::Capacity);
-    }
-
 private slots:
     void readsLines_data()
     {
@@ -98,7 +93,8 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         file.close();
 
-        const DrillFileContents contents = read(file.fileName());
+        const DrillFileContents contents
+            = DiskDrillFileReader().read(file.fileName(), LineStore::Capacity);
         QCOMPARE(contents.error, QString());
         QCOMPARE(contents.lines.size(), count);
         QTEST(contents.lines.value(0), "first");
@@ -127,13 +123,12 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else if (kind == u"ioerror")
             path = u"/proc/self/mem"_s; // a regular file whose reads fail, even for root
-        else if (kind == u"large")
+        else if (kind == u"large" || kind == u"huge")
             QVERIFY(QFile(path).open(QIODevice::WriteOnly)
-                && QFile(path).resize(DiskDrillFileReader::MaxFileSize + 1));
-        else if (kind == u"huge")
-            QVERIFY(QFile(path).open(QIODevice::WriteOnly) && QFile(path).resize(20 << 20));
+                && QFile(path).resize(
+                    kind == u"huge" ? 20 << 20 : DiskDrillFileReader::MaxFileSize + 1));
 
-        const DrillFileContents contents = read(path);
+        const DrillFileContents contents = DiskDrillFileReader().read(path, LineStore::Capacity);
         QVERIFY(!contents.ok());
         QVERIFY2(contents.error.contains(path) && contents.error.contains(reason),
             qPrintable(contents.error));
