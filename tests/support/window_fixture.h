@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -77,5 +79,46 @@ struct WindowFixture : FakeWindowServices {
     {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
         QCoreApplication::sendEvent(window.windowHandle(), &press);
+    }
+    // Drags `urls` (or, with none, a line of text) over the drill line and drops them there;
+    // how many of the drag's entry and move the window accepted.
+    int drop(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        if (urls.isEmpty())
+            data.setText(QStringLiteral("a line of text"));
+        const QPoint over = find("txtHyoji")->mapTo(&window, QPoint(20, 20));
+        QDragEnterEvent enter(over, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.windowHandle(), &enter);
+        QDragMoveEvent move(over, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.windowHandle(), &move);
+        QDropEvent dropped(over, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.windowHandle(), &dropped);
+        return enter.isAccepted() + move.isAccepted();
+    }
+    // Runs `during` while the rate of a one-line drill is said, the first wait for speech;
+    // how many waits there were.
+    int duringTheRate(const std::function<void()>& during)
+    {
+        int waits = 0;
+        speech.output.onWait = [&] {
+            if (waits++ == 0)
+                during();
+        };
+        openDrill({ QStringLiteral("one") });
+        press(u"FF");
+        speech.output.onWait = nullptr;
+        return waits;
+    }
+    // The names of the checked items among `items`.
+    QStringList checked(std::initializer_list<const char*> items)
+    {
+        QStringList names;
+        for (const char* name : items) {
+            if (find<QAction>(name)->isChecked())
+                names += QLatin1String(name);
+        }
+        return names;
     }
 };

@@ -5,20 +5,15 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialog>
-#include <QDrag>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -50,13 +45,6 @@ QString overlapMessage(const char* a, const QRectF& ra, const char* b, const QRe
     QString text;
     QDebug(&text) << a << ra << "overlaps" << b << rb;
     return text;
-}
-
-QMimeData* urlsDropped(const QList<QUrl>& urls)
-{
-    auto* data = new QMimeData;
-    data->setUrls(urls);
-    return data;
 }
 
 } // namespace
@@ -325,20 +313,7 @@ private slots:
         QFETCH(bool, opens);
         WindowFixture f;
         f.lines = QStringList { u"一"_s, u"二"_s, u"三"_s };
-        QWindow* window = f.window.windowHandle();
-        const QPoint over = f.find("txtHyoji")->mapTo(&f.window, QPoint(20, 20));
-        std::unique_ptr<QMimeData> data(urlsDropped(urls));
-        if (urls.isEmpty())
-            data->setText(u"a line of text"_s);
-
-        QDragEnterEvent enter(over, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window, &enter);
-        QCOMPARE(enter.isAccepted(), opens);
-        QDragMoveEvent move(over, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window, &move);
-        QCOMPARE(move.isAccepted(), opens);
-        QDropEvent drop(over, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window, &drop);
+        QCOMPARE(f.drop(urls), opens ? 2 : 0);
         if (opens) {
             QTRY_COMPARE(f.readPaths, QStringList { urls.first().toLocalFile() });
             QCOMPARE(f.seen(), u"|count 3|FontSize 100|"_s);
@@ -411,12 +386,7 @@ private slots:
     {
         WindowFixture f(EnglishVoice::Espeak);
         const auto checked = [&] {
-            QStringList names;
-            for (const char* name : { "mnuVoiceMale", "mnuVoiceFemale", "mnuVoiceEspeak" }) {
-                if (f.find<QAction>(name)->isChecked())
-                    names += QLatin1String(name);
-            }
-            return names;
+            return f.checked({ "mnuVoiceMale", "mnuVoiceFemale", "mnuVoiceEspeak" });
         };
         QCOMPARE(checked(), QStringList { u"mnuVoiceEspeak"_s });
         f.trigger("mnuVoiceFemale");
@@ -434,12 +404,7 @@ private slots:
     {
         WindowFixture f(DefaultEnglishVoice, SpeechPace::Faster);
         const auto checked = [&] {
-            QStringList names;
-            for (const char* name : { "mnuPaceSlower", "mnuPaceNormal", "mnuPaceFaster" }) {
-                if (f.find<QAction>(name)->isChecked())
-                    names += QLatin1String(name);
-            }
-            return names;
+            return f.checked({ "mnuPaceSlower", "mnuPaceNormal", "mnuPaceFaster" });
         };
         QCOMPARE(checked(), QStringList { u"mnuPaceFaster"_s });
         f.trigger("mnuPaceNormal");
@@ -467,10 +432,7 @@ private slots:
         WindowFixture f;
         QString seenDuringTheWait;
         double volumeDuringTheWait = -1;
-        int waits = 0;
-        f.speech.output.onWait = [&] {
-            if (waits++ > 0)
-                return;
+        const int waits = f.duringTheRate([&] {
             f.press(u"1D");
             QMenuBar* bar = f.window.menuBar();
             // Clicked through the window, as the window system hands a click over.
@@ -482,9 +444,7 @@ private slots:
             QApplication::activePopupWidget()->close();
             seenDuringTheWait = f.seen();
             volumeDuringTheWait = f.speech.volume();
-        };
-        f.openDrill({ u"one"_s });
-        f.press(u"FF");
+        });
         QCOMPARE(seenDuringTheWait, u"one|count 1|FontSize 100|60 words/min"_s);
         QCOMPARE(volumeDuringTheWait, 1.0);
         QCOMPARE(f.seen(), u"Reset: [R] or [U]|-|FontSize 101|60 words/min"_s);
@@ -497,25 +457,14 @@ private slots:
     {
         WindowFixture f;
         QStringList readDuringTheWait;
-        int waits = 0;
-        f.speech.output.onWait = [&] {
-            if (waits++ > 0)
-                return;
-            std::unique_ptr<QMimeData> data(
-                urlsDropped({ QUrl::fromLocalFile(u"/home/learner/next.txt"_s) }));
-            const QPoint over = f.find("txtHyoji")->mapTo(&f.window, QPoint(20, 20));
-            QDragEnterEvent enter(over, Qt::CopyAction, data.get(), Qt::LeftButton, {});
-            QApplication::sendEvent(f.window.windowHandle(), &enter);
-            QDropEvent drop(over, Qt::CopyAction, data.get(), Qt::LeftButton, {});
-            QApplication::sendEvent(f.window.windowHandle(), &drop);
+        f.duringTheRate([&] {
+            f.drop({ QUrl::fromLocalFile(u"/home/learner/next.txt"_s) });
             // Zero-time timers run in the order they were started: the open's came first.
             bool later = false;
             QTimer::singleShot(0, [&] { later = true; });
             QTRY_VERIFY(later);
             readDuringTheWait = f.readPaths;
-        };
-        f.openDrill({ u"one"_s });
-        f.press(u"FF");
+        });
         QCOMPARE(readDuringTheWait, QStringList { u"drill.txt"_s });
         QCOMPARE(f.readPaths, (QStringList { u"drill.txt"_s, u"/home/learner/next.txt"_s }));
         QCOMPARE(f.seen(), u"|-|FontSize 100|60 words/min"_s); // opening keeps the run finished
@@ -536,10 +485,7 @@ private slots:
     {
         QFETCH(QString, how);
         WindowFixture f;
-        int waits = 0;
-        f.speech.output.onWait = [&] {
-            if (waits++ > 0)
-                return;
+        f.duringTheRate([&] {
             f.press(u"FDS");
             if (how == u"close")
                 f.window.close();
@@ -547,9 +493,7 @@ private slots:
                 f.trigger("mnuEnd");
             else
                 f.type(Qt::Key_Escape);
-        };
-        f.openDrill({ u"one"_s });
-        f.press(u"FF");
+        });
         QCOMPARE(f.exits, 1);
         QVERIFY2(!f.saidAtExit.join(u',').contains(ReadingRun::Notice),
             qPrintable(f.saidAtExit.join(u',')));
