@@ -3,6 +3,7 @@ the window read back through AT-SPI, the sound taken from a private PulseAudio n
 a screen reader (Orca) listening. Run by as_a_learner.sh, which provides the X display and the
 session bus. Usage: as_a_learner.py KELVARO WORK_DIR [TEST...]"""
 
+import contextlib
 import os
 import pathlib
 import shutil
@@ -108,9 +109,9 @@ class Recording:
 class Kelvaro:
     """The program on the virtual display, with its window and its accessible objects."""
 
-    def __init__(self, audio, *args, env=None):
+    def __init__(self, audio, *args, env=None, focus=True):
         self.process = subprocess.Popen(
-            [KELVARO, *args],
+            [KELVARO, *args], cwd=WORK,
             env={**os.environ, **audio.env, "QT_QPA_PLATFORM": "xcb",
                  "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", **(env or {})},
             stderr=subprocess.PIPE, text=True)
@@ -118,7 +119,8 @@ class Kelvaro:
         threading.Thread(target=self._read_stderr, daemon=True).start()
         found = wait_for("the Kelvaro window", lambda: windows_named("Kelvaro"), 30)
         self.window = found[0]
-        xdotool("windowfocus", "--sync", self.window)
+        if focus:
+            xdotool("windowfocus", "--sync", self.window)
         self.app = wait_for("Kelvaro on the accessibility bus", self._application, 30)
         self.display = wait_for("the drill line's accessible object", lambda: next(
             (o for o in descendants(self.app) if o.getRole() == pyatspi.ROLE_TEXT), None))
@@ -173,10 +175,33 @@ def drill_file(name, lines):
     return path
 
 
-def finish_run(k):
-    """F on the last line, at least a second after the run began, so that a rate is given."""
-    wait_for("a second on the clock", lambda: time.monotonic() - k.started >= 1.05, 5)
+@contextlib.contextmanager
+def opened(audio, lines, name="drill.txt", env=None):
+    """The program started on a drill file of these lines, named relative to the working
+    folder, once it shows the file open without an error box."""
+    drill_file(name, lines)
+    k = Kelvaro(audio, name, env=env)
+    try:
+        wait_for("the file opened", lambda: k.caption("Lines left") == f"count {len(lines)}")
+        if windows_named("Open Text File"):
+            raise Failure(f"{name} given at start was reported as unreadable")
+        yield k
+    finally:
+        k.stop()
+
+
+def to_the_rate(k, lines, at_the_first_line=lambda: None):
+    """F through every line, the last at least a second after the first so that a rate is
+    given, and on until the rate is shown while it is said."""
+    for n, line in enumerate(lines):
+        k.keys("f")
+        wait_for(f"line {n + 1}", lambda: k.line() == line)
+        if n == 0:
+            started = time.monotonic()
+            at_the_first_line()
+    wait_for("a second on the clock", lambda: time.monotonic() - started >= 1.05, 5)
     k.keys("f")
+    wait_for("the rate shown while it is said", lambda: k.caption("Reading rate"))
 
 
 # Each test below starts the program afresh and says what a learner would notice.
@@ -184,9 +209,7 @@ def finish_run(k):
 def both_hands_drive_the_drill(audio):
     """The same commands under each hand, Shift and Ctrl making no difference, the keypad's 1
     none, and a fast burst of presses losing none."""
-    k = Kelvaro(audio, str(drill_file("five.txt", ["one", "two", "three", "four", "five"])))
-    try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 5")
+    with opened(audio, ["one", "two", "three", "four", "five"]) as k:
         steps = [(["f", "j", "space"], "three", "count 3"),
                  (["shift+f", "ctrl+j"], "five", "count 1"),
                  (["s", "l"], "three", "count 3"),
@@ -201,23 +224,13 @@ def both_hands_drive_the_drill(audio):
             raise Failure(f"1, keypad 1, 1, 0 gave {k.caption('Display font size')!r}")
         k.keys(*["j"] * 4, delay=5)
         wait_for("every press of a fast burst", lambda: k.line() == "five")
-    finally:
-        k.stop()
 
 
 def keys_typed_while_speech_is_awaited_run_afterwards(audio):
     """1 and D typed while the rate is being said, and 1, U and F while the notice that D gave
     is being said, all run once the speech is over, in the order typed."""
-    k = Kelvaro(audio, str(drill_file("two.txt", ["one", "two"])))
-    try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
-        k.keys("f")
-        k.started = time.monotonic()
-        wait_for("the first line", lambda: k.line() == "one")
-        k.keys("f")
-        wait_for("the second line", lambda: k.line() == "two")
-        finish_run(k)
-        wait_for("the rate shown while it is said", lambda: k.caption("Reading rate"))
+    with opened(audio, ["one", "two"]) as k:
+        to_the_rate(k, ["one", "two"])
         k.keys("1", "d", "1", "u", "f")
         # The keys were typed while the program waited for the rate to be said.
         size_when_typed = k.caption("Display font size")
@@ -227,22 +240,14 @@ def keys_typed_while_speech_is_awaited_run_afterwards(audio):
             raise Failure(f"the keys were not typed during the rate ({size_when_typed})")
         if k.caption("Lines left") != "count 2":
             raise Failure(f"U then F gave {k.caption('Lines left')!r}, not a new run")
-    finally:
-        k.stop()
 
 
 def esc_while_the_rate_is_said_ends_at_once(audio):
     """Esc typed while the rate is being said, alone or behind three other keys, and Exit
     chosen from the File menu then, end the program within half a second, with exit code 0."""
     for ahead, last in (([], "Escape"), (["1", "d", "s"], "Escape"), (["alt+f"], "x")):
-        k = Kelvaro(audio, str(drill_file("one.txt", ["one"])))
-        try:
-            wait_for("the file opened", lambda: k.caption("Lines left") == "count 1")
-            k.keys("f")
-            k.started = time.monotonic()
-            wait_for("the line", lambda: k.line() == "one")
-            finish_run(k)
-            wait_for("the rate shown while it is said", lambda: k.caption("Reading rate"))
+        with opened(audio, ["one"]) as k:
+            to_the_rate(k, ["one"])
             if ahead:
                 k.keys(*ahead, delay=20)
             if last == "x":
@@ -255,18 +260,21 @@ def esc_while_the_rate_is_said_ends_at_once(audio):
                 raise Failure(f"{how} left the program running")
             if k.process.returncode != 0:
                 raise Failure(f"exit code {k.process.returncode} on {how}")
-        finally:
-            k.stop()
 
 
 def the_reset_error_box_closes(audio):
-    """R on a drill file deleted meanwhile reports it in a box, and the box closes with Return,
-    Esc, Space and a click on OK; the drill goes on."""
-    path = drill_file("deleted.txt", ["one", "two"])
-    k = Kelvaro(audio, str(path))
+    """A drill file that cannot be read at start is reported in the Open command's box over the
+    window. R reloads the file given at start: once it is deleted, R reports it in a box, and
+    the box closes with Return, Esc, Space and a click on OK; the drill goes on."""
+    k = Kelvaro(audio, "missing.txt", focus=False)
     try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
-        path.unlink()
+        wait_for("the box for a file that cannot be read", lambda: windows_named("Open Text File"))
+        if not windows_named("Kelvaro") or k.process.poll() is not None:
+            raise Failure("the window did not stay beneath the Open Text File box")
+    finally:
+        k.stop()
+    with opened(audio, ["one", "two"], "deleted.txt") as k:
+        (WORK / "deleted.txt").unlink()
         for closing in ("Return", "Escape", "space", "click"):
             k.keys("r")
             box = wait_for("the Reset box", lambda: windows_named("Reset"))[0]
@@ -287,18 +295,13 @@ def the_reset_error_box_closes(audio):
         k.keys("Escape")
         if not k.ended_within(5):
             raise Failure("Esc did not end the program after the boxes")
-    finally:
-        k.stop()
 
 
 def every_menu_opens_from_the_keyboard(audio):
     """Alt+F, Alt+V and F10 open a menu of the menu bar; Esc closes it and leaves the program
     running, and a drill key typed into the open menu, or into the Open dialog's file name,
     steps nothing."""
-    k = Kelvaro(audio, str(drill_file("two.txt", ["one", "two"])))
-    try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
-
+    with opened(audio, ["one", "two"]) as k:
         def item_showing(name):
             item = next((o for o in descendants(k.app)
                          if o.getRole() == pyatspi.ROLE_MENU_ITEM and o.name == name), None)
@@ -312,7 +315,6 @@ def every_menu_opens_from_the_keyboard(audio):
             wait_for(f"Esc closing the menu {keys} opened", lambda: not item_showing(item), 10)
             if k.process.poll() is not None:
                 raise Failure(f"Esc in the menu {keys} opened ended the program")
-        # Keys typed into the Open dialog's file name are the dialog's.
         k.keys("ctrl+o")
         dialog = wait_for("the Open dialog", lambda: next(
             (o for o in descendants(k.app) if o.getRole() == pyatspi.ROLE_DIALOG
@@ -326,8 +328,6 @@ def every_menu_opens_from_the_keyboard(audio):
             pyatspi.STATE_SHOWING), 10)
         k.keys("f")
         wait_for("the first line after the menus and the dialog", lambda: k.line() == "one")
-    finally:
-        k.stop()
 
 
 def a_screen_reader_follows_the_drill(audio):
@@ -336,29 +336,25 @@ def a_screen_reader_follows_the_drill(audio):
     drill line on standard error; empty captions are not offered."""
     lines = ["Reading aloud helps.", "毎日読みます。", "The cat sat.", "Fourth and last."]
     log = OrcaLog()
-    k = None
     try:
         log.wait_for("Orca started", "SPEECH OUTPUT: 'Screen reader on.'")
-        k = Kelvaro(audio, str(drill_file("four.txt", lines)))
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 4")
-        log.wait_for("Orca at the drill line", "SPEECH OUTPUT: 'Drill line")
-        if k.showing("Time taken") or k.showing("Reading rate"):
-            raise Failure("an empty caption is reported as showing")
-        presses = [("f", lines[0]), ("f", lines[1]), ("d", lines[1]), ("f", lines[2]),
-                   ("s", lines[1]), ("f", lines[2]), ("f", lines[3])]
-        for key, line in presses:
-            mark = log.mark()
-            k.keys(key)
-            wait_for(f"the line shown after {key}", lambda: k.line() == line)
-            log.wait_for(f"Orca speaking {line!r} after {key}", f"SPEECH OUTPUT: '{line}'", mark)
-            log.wait_for(f"braille showing {line!r} after {key}", "BRAILLE LINE:", mark,
-                         containing=line)
-        said_about_the_line = [e for e in k.stderr if "Drill line" in e or "ValueChanged" in e]
-        if said_about_the_line:
-            raise Failure(f"printed on standard error: {said_about_the_line}")
+        with opened(audio, lines) as k:
+            log.wait_for("Orca at the drill line", "SPEECH OUTPUT: 'Drill line")
+            if k.showing("Time taken") or k.showing("Reading rate"):
+                raise Failure("an empty caption is reported as showing")
+            for key, line in [("f", lines[0]), ("f", lines[1]), ("d", lines[1]), ("f", lines[2]),
+                              ("s", lines[1]), ("f", lines[2]), ("f", lines[3])]:
+                mark = log.mark()
+                k.keys(key)
+                wait_for(f"the line shown after {key}", lambda: k.line() == line)
+                log.wait_for(f"Orca speaking {line!r} after {key}", f"SPEECH OUTPUT: '{line}'",
+                             mark)
+                log.wait_for(f"braille showing {line!r} after {key}", "BRAILLE LINE:", mark,
+                             containing=line)
+            said = [e for e in k.stderr if "Drill line" in e or "ValueChanged" in e]
+            if said:
+                raise Failure(f"printed on standard error: {said}")
     finally:
-        if k:
-            k.stop()
         log.stop()
 
 
@@ -419,23 +415,22 @@ def no_greeting_over_an_open_file(audio):
         try:
             wait_for("the recorder running", lambda: recording.seconds() > 1.0)
             started = recording.seconds()
-            args = [str(drill_file("quiet.txt", ["one"]))] if with_file else []
-            k = Kelvaro(audio, *args)
-            try:
-                if with_file:
-                    wait_for("the file opened", lambda: k.caption("Lines left") == "count 1")
+            if with_file:
+                with opened(audio, ["one"]) as k:
                     # Three seconds of sound from the start cover any greeting.
                     wait_for("three seconds recorded", lambda: recording.seconds() > started + 3)
                     if recording.loud(started):
                         raise Failure("something was said over the file given at start")
                     if k.line() != "":
                         raise Failure(f"the display shows {k.line()!r} over the open file")
-                else:
+            else:
+                k = Kelvaro(audio)
+                try:
                     wait_for("the greeting heard", lambda: recording.loud(started), 20)
                     if k.line() != "SelectYourFile!":
                         raise Failure(f"the display shows {k.line()!r} at start")
-            finally:
-                k.stop()
+                finally:
+                    k.stop()
         finally:
             recording.stop()
 
@@ -443,19 +438,10 @@ def no_greeting_over_an_open_file(audio):
 def every_caption_whole_at_200_percent(audio):
     """At 200 % on 1024 x 768, every caption (count, font size, then time and rate) is drawn
     whole: the ink of its text stays inside its box."""
-    k = Kelvaro(audio, str(drill_file("one.txt", ["one"])), env={"QT_SCALE_FACTOR": "2"})
-    k.scale = 2
-    try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 1")
-        k.keys("f")
-        k.started = time.monotonic()
-        wait_for("the line", lambda: k.line() == "one")
-        check_whole(k, ["Lines left", "Display font size"])
-        finish_run(k)
-        wait_for("the rate", lambda: k.caption("Reading rate"))
+    with opened(audio, ["one"], env={"QT_SCALE_FACTOR": "2"}) as k:
+        k.scale = 2
+        to_the_rate(k, ["one"], lambda: check_whole(k, ["Lines left", "Display font size"]))
         check_whole(k, ["Time taken", "Reading rate", "Display font size"])
-    finally:
-        k.stop()
 
 
 def check_whole(k, captions):
@@ -489,6 +475,25 @@ def check_whole(k, captions):
                           f"box at {touching[:3]}, colour {colour}")
 
 
+def prints_and_exits_without_a_window(audio):
+    """With no display at all, --help and --version print on standard output and exit 0; a
+    wrong option, voice or pace is told on standard error, with the usage, and exits 2."""
+    env = {n: v for n, v in os.environ.items() if n not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    usage = "Usage: kelvaro [options] [FILE]\n"
+    for args, status, out, err in (
+            (["--help"], 0, usage, ""), (["--voice", "female", "--version"], 0, "Kelvaro 1.00\n", ""),
+            (["--bogus", "a.txt"], 2, "", "kelvaro: Unknown option 'bogus'.\n" + usage),
+            (["--voice=robot"], 2, "",
+             "kelvaro: Unknown voice 'robot': choose male, female or espeak-ng.\n" + usage),
+            (["--pace=quick", "a.txt"], 2, "",
+             "kelvaro: Unknown pace 'quick': choose slower, normal or faster.\n" + usage)):
+        run = subprocess.run([KELVARO, *args], env={**env, "QT_QPA_PLATFORM": "xcb"}, timeout=60,
+                             capture_output=True, text=True)
+        if (run.returncode != status or run.stdout[:len(out) if out == usage else None] != out
+                or run.stderr[:len(err) or None] != err):
+            raise Failure(f"{args}: exit {run.returncode}, {run.stdout!r}, {run.stderr!r}")
+
+
 TESTS = [both_hands_drive_the_drill,
          keys_typed_while_speech_is_awaited_run_afterwards,
          esc_while_the_rate_is_said_ends_at_once,
@@ -496,7 +501,8 @@ TESTS = [both_hands_drive_the_drill,
          every_menu_opens_from_the_keyboard,
          a_screen_reader_follows_the_drill,
          no_greeting_over_an_open_file,
-         every_caption_whole_at_200_percent]
+         every_caption_whole_at_200_percent,
+         prints_and_exits_without_a_window]
 
 
 def main():
