@@ -29,6 +29,11 @@ class Failure(Exception):
     pass
 
 
+def fail_if(condition, message):
+    if condition:
+        raise Failure(message)
+
+
 def wait_for(what, condition, timeout=20.0):
     """Waits until condition() gives something true, and returns it."""
     deadline = time.monotonic() + timeout
@@ -140,6 +145,14 @@ class Kelvaro:
                 pass
         return None
 
+    def find(self, role, name, root=None):
+        return next((o for o in descendants(root or self.app)
+                     if o.getRole() == role and o.name == name), None)
+
+    def item_showing(self, name):
+        item = self.find(pyatspi.ROLE_MENU_ITEM, name)
+        return item is not None and item.getState().contains(pyatspi.STATE_SHOWING)
+
     def keys(self, *keys, delay=40):
         xdotool("key", "--delay", str(delay), *keys)
 
@@ -163,7 +176,10 @@ class Kelvaro:
         except subprocess.TimeoutExpired:
             return False
 
-    def stop(self):
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
         if self.process.poll() is None:
             self.process.kill()
         self.process.wait()
@@ -180,14 +196,11 @@ def opened(audio, lines, name="drill.txt", env=None):
     """The program started on a drill file of these lines, named relative to the working
     folder, once it shows the file open without an error box."""
     drill_file(name, lines)
-    k = Kelvaro(audio, name, env=env)
-    try:
+    with Kelvaro(audio, name, env=env) as k:
         wait_for("the file opened", lambda: k.caption("Lines left") == f"count {len(lines)}")
-        if windows_named("Open Text File"):
-            raise Failure(f"{name} given at start was reported as unreadable")
+        fail_if(windows_named("Open Text File"),
+                f"{name} given at start was reported as unreadable")
         yield k
-    finally:
-        k.stop()
 
 
 def to_the_rate(k, lines, at_the_first_line=lambda: None):
@@ -220,8 +233,8 @@ def both_hands_drive_the_drill(audio):
             k.keys(*keys)
             wait_for(f"{' '.join(keys)} giving {line!r} and {count!r}",
                      lambda: k.line() == line and k.caption("Lines left") == count)
-        if k.caption("Display font size") != "FontSize 101":
-            raise Failure(f"1, keypad 1, 1, 0 gave {k.caption('Display font size')!r}")
+        fail_if(k.caption("Display font size") != "FontSize 101",
+                f"1, keypad 1, 1, 0 gave {k.caption('Display font size')!r}")
         k.keys(*["j"] * 4, delay=5)
         wait_for("every press of a fast burst", lambda: k.line() == "five")
 
@@ -236,10 +249,10 @@ def keys_typed_while_speech_is_awaited_run_afterwards(audio):
         size_when_typed = k.caption("Display font size")
         wait_for("all five keys applied", lambda: k.caption("Display font size") == "FontSize 102"
                  and k.line() == "one", 30)
-        if size_when_typed != "FontSize 100":
-            raise Failure(f"the keys were not typed during the rate ({size_when_typed})")
-        if k.caption("Lines left") != "count 2":
-            raise Failure(f"U then F gave {k.caption('Lines left')!r}, not a new run")
+        fail_if(size_when_typed != "FontSize 100",
+                f"the keys were not typed during the rate ({size_when_typed})")
+        fail_if(k.caption("Lines left") != "count 2",
+                f"U then F gave {k.caption('Lines left')!r}, not a new run")
 
 
 def esc_while_the_rate_is_said_ends_at_once(audio):
@@ -251,28 +264,21 @@ def esc_while_the_rate_is_said_ends_at_once(audio):
             if ahead:
                 k.keys(*ahead, delay=20)
             if last == "x":
-                wait_for("the File menu open", lambda: any(
-                    o.getRole() == pyatspi.ROLE_MENU_ITEM and o.name == "Exit(X)"
-                    and o.getState().contains(pyatspi.STATE_SHOWING) for o in descendants(k.app)))
+                wait_for("the File menu open", lambda: k.item_showing("Exit(X)"))
             k.keys(last)
             how = "Exit" if last == "x" else f"Esc behind {len(ahead)} keys"
-            if not k.ended_within(0.5):
-                raise Failure(f"{how} left the program running")
-            if k.process.returncode != 0:
-                raise Failure(f"exit code {k.process.returncode} on {how}")
+            fail_if(not k.ended_within(0.5), f"{how} left the program running")
+            fail_if(k.process.returncode != 0, f"exit code {k.process.returncode} on {how}")
 
 
 def the_reset_error_box_closes(audio):
     """A drill file that cannot be read at start is reported in the Open command's box over the
     window. R reloads the file given at start: once it is deleted, R reports it in a box, and
     the box closes with Return, Esc, Space and a click on OK; the drill goes on."""
-    k = Kelvaro(audio, "missing.txt", focus=False)
-    try:
+    with Kelvaro(audio, "missing.txt", focus=False) as k:
         wait_for("the box for a file that cannot be read", lambda: windows_named("Open Text File"))
-        if not windows_named("Kelvaro") or k.process.poll() is not None:
-            raise Failure("the window did not stay beneath the Open Text File box")
-    finally:
-        k.stop()
+        fail_if(not windows_named("Kelvaro") or k.process.poll() is not None,
+                "the window did not stay beneath the Open Text File box")
     with opened(audio, ["one", "two"], "deleted.txt") as k:
         (WORK / "deleted.txt").unlink()
         for closing in ("Return", "Escape", "space", "click"):
@@ -280,9 +286,7 @@ def the_reset_error_box_closes(audio):
             box = wait_for("the Reset box", lambda: windows_named("Reset"))[0]
             xdotool("windowfocus", "--sync", box)
             if closing == "click":
-                ok = wait_for("the box's OK button", lambda: next(
-                    (o for o in descendants(k.app)
-                     if o.getRole() == pyatspi.ROLE_PUSH_BUTTON and o.name == "OK"), None))
+                ok = wait_for("the OK button", lambda: k.find(pyatspi.ROLE_PUSH_BUTTON, "OK"))
                 extents = ok.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
                 xdotool("mousemove", "--sync", str(extents.x + extents.width // 2),
                         str(extents.y + extents.height // 2), "click", "1")
@@ -293,8 +297,7 @@ def the_reset_error_box_closes(audio):
         k.keys("f")
         wait_for("the drill going on after the boxes", lambda: k.line() == "one")
         k.keys("Escape")
-        if not k.ended_within(5):
-            raise Failure("Esc did not end the program after the boxes")
+        fail_if(not k.ended_within(5), "Esc did not end the program after the boxes")
 
 
 def every_menu_opens_from_the_keyboard(audio):
@@ -302,19 +305,14 @@ def every_menu_opens_from_the_keyboard(audio):
     running, and a drill key typed into the open menu, or into the Open dialog's file name,
     steps nothing."""
     with opened(audio, ["one", "two"]) as k:
-        def item_showing(name):
-            item = next((o for o in descendants(k.app)
-                         if o.getRole() == pyatspi.ROLE_MENU_ITEM and o.name == name), None)
-            return item is not None and item.getState().contains(pyatspi.STATE_SHOWING)
-
         for keys, item in (("alt+f", "Open Text File(O)"), ("alt+v", "Pause"),
                            ("F10", "Open Text File(O)")):
             k.keys(keys)
-            wait_for(f"{keys} opening the menu with {item}", lambda: item_showing(item))
+            wait_for(f"{keys} opening the menu with {item}", lambda: k.item_showing(item))
             k.keys("j", "Escape")
-            wait_for(f"Esc closing the menu {keys} opened", lambda: not item_showing(item), 10)
-            if k.process.poll() is not None:
-                raise Failure(f"Esc in the menu {keys} opened ended the program")
+            wait_for(f"Esc closing the menu {keys} opened", lambda: not k.item_showing(item), 10)
+            fail_if(k.process.poll() is not None,
+                    f"Esc in the menu {keys} opened ended the program")
         k.keys("ctrl+o")
         dialog = wait_for("the Open dialog", lambda: next(
             (o for o in descendants(k.app) if o.getRole() == pyatspi.ROLE_DIALOG
@@ -340,8 +338,8 @@ def a_screen_reader_follows_the_drill(audio):
         log.wait_for("Orca started", "SPEECH OUTPUT: 'Screen reader on.'")
         with opened(audio, lines) as k:
             log.wait_for("Orca at the drill line", "SPEECH OUTPUT: 'Drill line")
-            if k.showing("Time taken") or k.showing("Reading rate"):
-                raise Failure("an empty caption is reported as showing")
+            fail_if(k.showing("Time taken") or k.showing("Reading rate"),
+                    "an empty caption is reported as showing")
             for key, line in [("f", lines[0]), ("f", lines[1]), ("d", lines[1]), ("f", lines[2]),
                               ("s", lines[1]), ("f", lines[2]), ("f", lines[3])]:
                 mark = log.mark()
@@ -352,8 +350,7 @@ def a_screen_reader_follows_the_drill(audio):
                 log.wait_for(f"braille showing {line!r} after {key}", "BRAILLE LINE:", mark,
                              containing=line)
             said = [e for e in k.stderr if "Drill line" in e or "ValueChanged" in e]
-            if said:
-                raise Failure(f"printed on standard error: {said}")
+            fail_if(said, f"printed on standard error: {said}")
     finally:
         log.stop()
 
@@ -379,16 +376,12 @@ class OrcaLog:
 
     def _read(self):
         pending = b""
-        while True:
-            try:
-                chunk = os.read(self.master, 65536)
-            except OSError:
-                return
-            if not chunk:
-                return
-            pending += chunk
-            *complete, pending = pending.split(b"\n")
-            self.lines.extend(line.decode("utf-8", "replace").rstrip("\r") for line in complete)
+        try:
+            while chunk := os.read(self.master, 65536):
+                *complete, pending = (pending + chunk).split(b"\n")
+                self.lines.extend(line.decode("utf-8", "replace").rstrip("\r") for line in complete)
+        except OSError:  # the terminal closed
+            pass
 
     def mark(self):
         return len(self.lines)
@@ -419,18 +412,14 @@ def no_greeting_over_an_open_file(audio):
                 with opened(audio, ["one"]) as k:
                     # Three seconds of sound from the start cover any greeting.
                     wait_for("three seconds recorded", lambda: recording.seconds() > started + 3)
-                    if recording.loud(started):
-                        raise Failure("something was said over the file given at start")
-                    if k.line() != "":
-                        raise Failure(f"the display shows {k.line()!r} over the open file")
+                    fail_if(recording.loud(started),
+                            "something was said over the file given at start")
+                    fail_if(k.line() != "", f"the display shows {k.line()!r} over the open file")
             else:
-                k = Kelvaro(audio)
-                try:
+                with Kelvaro(audio) as k:
                     wait_for("the greeting heard", lambda: recording.loud(started), 20)
-                    if k.line() != "SelectYourFile!":
-                        raise Failure(f"the display shows {k.line()!r} at start")
-                finally:
-                    k.stop()
+                    fail_if(k.line() != "SelectYourFile!",
+                            f"the display shows {k.line()!r} at start")
         finally:
             recording.stop()
 
@@ -465,8 +454,7 @@ def check_whole(k, captions):
             return r > 204 and white == (name in ("Reading rate", "Display font size"))
 
         inked = [(x, y) for y in range(box.height) for x in range(box.width) if ink(x, y)]
-        if not inked:
-            raise Failure(f"{name}: no text drawn in its box {box.width}x{box.height}")
+        fail_if(not inked, f"{name}: no text drawn in its box {box.width}x{box.height}")
         touching = [p for p in inked if p[0] in (0, box.width - 1) or p[1] in (0, box.height - 1)]
         if touching:
             x, y = touching[0]
