@@ -142,6 +142,33 @@ private slots:
         QCOMPARE(f.exits, 0);
     }
 
+    // Alt and a menu's letter, or F10, open a menu of the menu bar; Esc then closes the menu
+    // and leaves the program and the drill alone, and a drill key there steps nothing.
+    void everyMenuOpensFromTheKeyboard_data()
+    {
+        QTest::addColumn<QKeyCombination>("keys");
+        QTest::addColumn<QString>("menu");
+        QTest::newRow("Alt+F") << (Qt::ALT | Qt::Key_F) << u"mnuFile"_s;
+        QTest::newRow("Alt+V") << (Qt::ALT | Qt::Key_V) << u"mnuVoice"_s;
+        QTest::newRow("F10") << QKeyCombination(Qt::Key_F10) << u"mnuFile"_s;
+    }
+
+    void everyMenuOpensFromTheKeyboard()
+    {
+        QFETCH(QKeyCombination, keys);
+        QFETCH(QString, menu);
+        WindowFixture f;
+        f.openDrill({ u"one"_s, u"two"_s });
+        f.type(keys.key(), keys.keyboardModifiers());
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QCOMPARE(QApplication::activePopupWidget()->objectName(), menu);
+        QTest::keyClick(QApplication::activePopupWidget()->windowHandle(), Qt::Key_J);
+        f.type(Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f.seen(), u"|count 2|FontSize 100|"_s);
+        QCOMPARE(f.exits, 0);
+    }
+
     // Every caption on every screen and scale: inside the window, none over another or over the
     // display box, in the order a learner knows, and the display box in its proportions with
     // the line on display whole. Where the design sizes fit, they are kept.
