@@ -18,8 +18,8 @@ gi.require_version("Gdk", "3.0")
 from gi.repository import Gdk  # noqa: E402
 import pyatspi  # noqa: E402
 
-KELVARO = sys.argv[1]
-WORK = pathlib.Path(sys.argv[2])
+KELVARO = os.path.abspath(sys.argv[1])
+WORK = pathlib.Path(sys.argv[2]).resolve()
 HERE = pathlib.Path(__file__).resolve().parent
 PULSE_FIXTURE = HERE.parent / "speech" / "pulse_fixture.sh"
 RATE = 8000  # samples a second recorded from the null sink
