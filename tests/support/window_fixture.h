@@ -8,10 +8,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QTest>
 
-#include <memory>
-#include <vector>
+#include <functional>
 
 // The real window with every outside effect recorded, or answered as the test sets it.
 struct WindowFixture : FakeWindowServices {
@@ -25,7 +25,6 @@ struct WindowFixture : FakeWindowServices {
         }
     } startedAs;
     MainWindow window { services(voice) };
-    std::vector<std::unique_ptr<QObject>> standIns;
 
     explicit WindowFixture(
         EnglishVoice englishVoice = DefaultEnglishVoice, SpeechPace pace = DefaultSpeechPace)
@@ -35,17 +34,13 @@ struct WindowFixture : FakeWindowServices {
         QVERIFY(QTest::qWaitForWindowActive(&window));
     }
 
-    // A control missing by that name fails the test that asked, which then goes on with a
-    // stand-in, instead of crashing every test after it.
+    // A control missing by that name ends the test program, saying which.
     template <typename Object = QWidget> Object* find(const char* name)
     {
-        if (auto* found = window.findChild<Object*>(QLatin1String(name)))
-            return found;
-        QTest::qFail(qPrintable(QStringLiteral("no control named ") + QLatin1String(name)),
-            __FILE__, __LINE__);
-        auto* standIn = new Object;
-        standIns.emplace_back(standIn);
-        return standIn;
+        auto* found = window.findChild<Object*>(QLatin1String(name));
+        if (!found)
+            qFatal("no control named %s", name);
+        return found;
     }
     QString caption(const char* label) { return find<QLabel>(label)->text(); }
     void trigger(const char* menuItem) { find<QAction>(menuItem)->trigger(); }
@@ -77,5 +72,46 @@ struct WindowFixture : FakeWindowServices {
     {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
         QCoreApplication::sendEvent(window.windowHandle(), &press);
+    }
+    // Drags `urls` (or, with none, a line of text) over the drill line and drops them there;
+    // how many of the drag's entry and move the window accepted.
+    int drop(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        if (urls.isEmpty())
+            data.setText(QStringLiteral("a line of text"));
+        const QPoint over = find("txtHyoji")->mapTo(&window, QPoint(20, 20));
+        QDragEnterEvent enter(over, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.windowHandle(), &enter);
+        QDragMoveEvent move(over, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.windowHandle(), &move);
+        QDropEvent dropped(over, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.windowHandle(), &dropped);
+        return enter.isAccepted() + move.isAccepted();
+    }
+    // Runs `during` while the rate of a one-line drill is said, the first wait for speech;
+    // how many waits there were.
+    int duringTheRate(const std::function<void()>& during)
+    {
+        int waits = 0;
+        speech.output.onWait = [&] {
+            if (waits++ == 0)
+                during();
+        };
+        openDrill({ QStringLiteral("one") });
+        press(u"FF");
+        speech.output.onWait = nullptr;
+        return waits;
+    }
+    // The names of the checked items among `items`.
+    QStringList checked(std::initializer_list<const char*> items)
+    {
+        QStringList names;
+        for (const char* name : items) {
+            if (find<QAction>(name)->isChecked())
+                names += QLatin1String(name);
+        }
+        return names;
     }
 };

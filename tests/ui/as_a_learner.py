@@ -3,6 +3,7 @@ the window read back through AT-SPI, the sound taken from a private PulseAudio n
 a screen reader (Orca) listening. Run by as_a_learner.sh, which provides the X display and the
 session bus. Usage: as_a_learner.py KELVARO WORK_DIR [TEST...]"""
 
+import contextlib
 import os
 import pathlib
 import shutil
@@ -17,8 +18,8 @@ gi.require_version("Gdk", "3.0")
 from gi.repository import Gdk  # noqa: E402
 import pyatspi  # noqa: E402
 
-KELVARO = sys.argv[1]
-WORK = pathlib.Path(sys.argv[2])
+KELVARO = os.path.abspath(sys.argv[1])
+WORK = pathlib.Path(sys.argv[2]).resolve()
 HERE = pathlib.Path(__file__).resolve().parent
 PULSE_FIXTURE = HERE.parent / "speech" / "pulse_fixture.sh"
 RATE = 8000  # samples a second recorded from the null sink
@@ -26,6 +27,11 @@ RATE = 8000  # samples a second recorded from the null sink
 
 class Failure(Exception):
     pass
+
+
+def fail_if(condition, message):
+    if condition:
+        raise Failure(message)
 
 
 def wait_for(what, condition, timeout=20.0):
@@ -108,24 +114,22 @@ class Recording:
 class Kelvaro:
     """The program on the virtual display, with its window and its accessible objects."""
 
-    def __init__(self, audio, *args, env=None):
+    def __init__(self, audio, *args, env=None, focus=True):
         self.process = subprocess.Popen(
-            [KELVARO, *args],
+            [KELVARO, *args], cwd=WORK,
             env={**os.environ, **audio.env, "QT_QPA_PLATFORM": "xcb",
                  "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", **(env or {})},
             stderr=subprocess.PIPE, text=True)
         self.stderr = []
-        threading.Thread(target=self._read_stderr, daemon=True).start()
+        threading.Thread(target=lambda: self.stderr.extend(self.process.stderr),
+                         daemon=True).start()
         found = wait_for("the Kelvaro window", lambda: windows_named("Kelvaro"), 30)
         self.window = found[0]
-        xdotool("windowfocus", "--sync", self.window)
+        if focus:
+            xdotool("windowfocus", "--sync", self.window)
         self.app = wait_for("Kelvaro on the accessibility bus", self._application, 30)
-        self.display = wait_for("the drill line's accessible object", lambda: next(
-            (o for o in descendants(self.app) if o.getRole() == pyatspi.ROLE_TEXT), None))
-
-    def _read_stderr(self):
-        for line in self.process.stderr:
-            self.stderr.append(line)
+        self.display = wait_for("the drill line's accessible object",
+                                lambda: self.find(pyatspi.ROLE_TEXT))
 
     def _application(self):
         desktop = pyatspi.Registry.getDesktop(0)
@@ -137,6 +141,14 @@ class Kelvaro:
             except Exception:  # an application that has gone away meanwhile
                 pass
         return None
+
+    def find(self, role, name=None):
+        return next((o for o in descendants(self.app)
+                     if o.getRole() == role and name in (None, o.name)), None)
+
+    def item_showing(self, name):
+        item = self.find(pyatspi.ROLE_MENU_ITEM, name)
+        return item is not None and item.getState().contains(pyatspi.STATE_SHOWING)
 
     def keys(self, *keys, delay=40):
         xdotool("key", "--delay", str(delay), *keys)
@@ -161,22 +173,39 @@ class Kelvaro:
         except subprocess.TimeoutExpired:
             return False
 
-    def stop(self):
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
         if self.process.poll() is None:
             self.process.kill()
         self.process.wait()
 
 
-def drill_file(name, lines):
-    path = WORK / name
-    path.write_text("".join(line + "\n" for line in lines), encoding="utf-8")
-    return path
+@contextlib.contextmanager
+def opened(audio, lines, name="drill.txt", env=None):
+    """The program started on a drill file of these lines, named relative to the working
+    folder, once it shows the file open without an error box."""
+    (WORK / name).write_text("".join(line + "\n" for line in lines), encoding="utf-8")
+    with Kelvaro(audio, name, env=env) as k:
+        wait_for("the file opened", lambda: k.caption("Lines left") == f"count {len(lines)}")
+        fail_if(windows_named("Open Text File"),
+                f"{name} given at start was reported as unreadable")
+        yield k
 
 
-def finish_run(k):
-    """F on the last line, at least a second after the run began, so that a rate is given."""
-    wait_for("a second on the clock", lambda: time.monotonic() - k.started >= 1.05, 5)
+def to_the_rate(k, lines, at_the_first_line=lambda: None):
+    """F through every line, the last at least a second after the first so that a rate is
+    given, and on until the rate is shown while it is said."""
+    for n, line in enumerate(lines):
+        k.keys("f")
+        wait_for(f"line {n + 1}", lambda: k.line() == line)
+        if n == 0:
+            started = time.monotonic()
+            at_the_first_line()
+    wait_for("a second on the clock", lambda: time.monotonic() - started >= 1.05, 5)
     k.keys("f")
+    wait_for("the rate shown while it is said", lambda: k.caption("Reading rate"))
 
 
 # Each test below starts the program afresh and says what a learner would notice.
@@ -184,9 +213,7 @@ def finish_run(k):
 def both_hands_drive_the_drill(audio):
     """The same commands under each hand, Shift and Ctrl making no difference, the keypad's 1
     none, and a fast burst of presses losing none."""
-    k = Kelvaro(audio, str(drill_file("five.txt", ["one", "two", "three", "four", "five"])))
-    try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 5")
+    with opened(audio, ["one", "two", "three", "four", "five"]) as k:
         steps = [(["f", "j", "space"], "three", "count 3"),
                  (["shift+f", "ctrl+j"], "five", "count 1"),
                  (["s", "l"], "three", "count 3"),
@@ -197,84 +224,60 @@ def both_hands_drive_the_drill(audio):
             k.keys(*keys)
             wait_for(f"{' '.join(keys)} giving {line!r} and {count!r}",
                      lambda: k.line() == line and k.caption("Lines left") == count)
-        if k.caption("Display font size") != "FontSize 101":
-            raise Failure(f"1, keypad 1, 1, 0 gave {k.caption('Display font size')!r}")
+        fail_if(k.caption("Display font size") != "FontSize 101",
+                f"1, keypad 1, 1, 0 gave {k.caption('Display font size')!r}")
         k.keys(*["j"] * 4, delay=5)
         wait_for("every press of a fast burst", lambda: k.line() == "five")
-    finally:
-        k.stop()
 
 
 def keys_typed_while_speech_is_awaited_run_afterwards(audio):
     """1 and D typed while the rate is being said, and 1, U and F while the notice that D gave
     is being said, all run once the speech is over, in the order typed."""
-    k = Kelvaro(audio, str(drill_file("two.txt", ["one", "two"])))
-    try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
-        k.keys("f")
-        k.started = time.monotonic()
-        wait_for("the first line", lambda: k.line() == "one")
-        k.keys("f")
-        wait_for("the second line", lambda: k.line() == "two")
-        finish_run(k)
-        wait_for("the rate shown while it is said", lambda: k.caption("Reading rate"))
+    with opened(audio, ["one", "two"]) as k:
+        to_the_rate(k, ["one", "two"])
         k.keys("1", "d", "1", "u", "f")
         # The keys were typed while the program waited for the rate to be said.
         size_when_typed = k.caption("Display font size")
         wait_for("all five keys applied", lambda: k.caption("Display font size") == "FontSize 102"
                  and k.line() == "one", 30)
-        if size_when_typed != "FontSize 100":
-            raise Failure(f"the keys were not typed during the rate ({size_when_typed})")
-        if k.caption("Lines left") != "count 2":
-            raise Failure(f"U then F gave {k.caption('Lines left')!r}, not a new run")
-    finally:
-        k.stop()
+        fail_if(size_when_typed != "FontSize 100",
+                f"the keys were not typed during the rate ({size_when_typed})")
+        fail_if(k.caption("Lines left") != "count 2",
+                f"U then F gave {k.caption('Lines left')!r}, not a new run")
 
 
 def esc_while_the_rate_is_said_ends_at_once(audio):
     """Esc typed while the rate is being said, alone or behind three other keys, and Exit
     chosen from the File menu then, end the program within half a second, with exit code 0."""
     for ahead, last in (([], "Escape"), (["1", "d", "s"], "Escape"), (["alt+f"], "x")):
-        k = Kelvaro(audio, str(drill_file("one.txt", ["one"])))
-        try:
-            wait_for("the file opened", lambda: k.caption("Lines left") == "count 1")
-            k.keys("f")
-            k.started = time.monotonic()
-            wait_for("the line", lambda: k.line() == "one")
-            finish_run(k)
-            wait_for("the rate shown while it is said", lambda: k.caption("Reading rate"))
+        with opened(audio, ["one"]) as k:
+            to_the_rate(k, ["one"])
             if ahead:
                 k.keys(*ahead, delay=20)
             if last == "x":
-                wait_for("the File menu open", lambda: any(
-                    o.getRole() == pyatspi.ROLE_MENU_ITEM and o.name == "Exit(X)"
-                    and o.getState().contains(pyatspi.STATE_SHOWING) for o in descendants(k.app)))
+                wait_for("the File menu open", lambda: k.item_showing("Exit(X)"))
             k.keys(last)
             how = "Exit" if last == "x" else f"Esc behind {len(ahead)} keys"
-            if not k.ended_within(0.5):
-                raise Failure(f"{how} left the program running")
-            if k.process.returncode != 0:
-                raise Failure(f"exit code {k.process.returncode} on {how}")
-        finally:
-            k.stop()
+            fail_if(not k.ended_within(0.5), f"{how} left the program running")
+            fail_if(k.process.returncode != 0, f"exit code {k.process.returncode} on {how}")
 
 
 def the_reset_error_box_closes(audio):
-    """R on a drill file deleted meanwhile reports it in a box, and the box closes with Return,
-    Esc, Space and a click on OK; the drill goes on."""
-    path = drill_file("deleted.txt", ["one", "two"])
-    k = Kelvaro(audio, str(path))
-    try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
-        path.unlink()
+    """A drill file that cannot be read at start is reported in the Open command's box over the
+    window. R reloads the file given at start: once it is deleted, R reports it in a box, and
+    the box closes with Return, Esc, Space and a click on OK; the drill goes on."""
+    with Kelvaro(audio, "missing.txt", focus=False) as k:
+        wait_for("the box for a file that cannot be read", lambda: windows_named("Open Text File"))
+        fail_if(not windows_named("Kelvaro") or k.process.poll() is not None,
+                "the window did not stay beneath the Open Text File box")
+    with opened(audio, ["one", "two"], "deleted.txt") as k:
+        (WORK / "deleted.txt").unlink()
         for closing in ("Return", "Escape", "space", "click"):
             k.keys("r")
             box = wait_for("the Reset box", lambda: windows_named("Reset"))[0]
             xdotool("windowfocus", "--sync", box)
             if closing == "click":
-                ok = wait_for("the box's OK button", lambda: next(
-                    (o for o in descendants(k.app)
-                     if o.getRole() == pyatspi.ROLE_PUSH_BUTTON and o.name == "OK"), None))
+                ok = wait_for("the OK button", lambda: k.find(pyatspi.ROLE_PUSH_BUTTON, "OK"))
                 extents = ok.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
                 xdotool("mousemove", "--sync", str(extents.x + extents.width // 2),
                         str(extents.y + extents.height // 2), "click", "1")
@@ -285,34 +288,22 @@ def the_reset_error_box_closes(audio):
         k.keys("f")
         wait_for("the drill going on after the boxes", lambda: k.line() == "one")
         k.keys("Escape")
-        if not k.ended_within(5):
-            raise Failure("Esc did not end the program after the boxes")
-    finally:
-        k.stop()
+        fail_if(not k.ended_within(5), "Esc did not end the program after the boxes")
 
 
 def every_menu_opens_from_the_keyboard(audio):
     """Alt+F, Alt+V and F10 open a menu of the menu bar; Esc closes it and leaves the program
     running, and a drill key typed into the open menu, or into the Open dialog's file name,
     steps nothing."""
-    k = Kelvaro(audio, str(drill_file("two.txt", ["one", "two"])))
-    try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 2")
-
-        def item_showing(name):
-            item = next((o for o in descendants(k.app)
-                         if o.getRole() == pyatspi.ROLE_MENU_ITEM and o.name == name), None)
-            return item is not None and item.getState().contains(pyatspi.STATE_SHOWING)
-
+    with opened(audio, ["one", "two"]) as k:
         for keys, item in (("alt+f", "Open Text File(O)"), ("alt+v", "Pause"),
                            ("F10", "Open Text File(O)")):
             k.keys(keys)
-            wait_for(f"{keys} opening the menu with {item}", lambda: item_showing(item))
+            wait_for(f"{keys} opening the menu with {item}", lambda: k.item_showing(item))
             k.keys("j", "Escape")
-            wait_for(f"Esc closing the menu {keys} opened", lambda: not item_showing(item), 10)
-            if k.process.poll() is not None:
-                raise Failure(f"Esc in the menu {keys} opened ended the program")
-        # Keys typed into the Open dialog's file name are the dialog's.
+            wait_for(f"Esc closing the menu {keys} opened", lambda: not k.item_showing(item), 10)
+            fail_if(k.process.poll() is not None,
+                    f"Esc in the menu {keys} opened ended the program")
         k.keys("ctrl+o")
         dialog = wait_for("the Open dialog", lambda: next(
             (o for o in descendants(k.app) if o.getRole() == pyatspi.ROLE_DIALOG
@@ -326,8 +317,6 @@ def every_menu_opens_from_the_keyboard(audio):
             pyatspi.STATE_SHOWING), 10)
         k.keys("f")
         wait_for("the first line after the menus and the dialog", lambda: k.line() == "one")
-    finally:
-        k.stop()
 
 
 def a_screen_reader_follows_the_drill(audio):
@@ -336,29 +325,24 @@ def a_screen_reader_follows_the_drill(audio):
     drill line on standard error; empty captions are not offered."""
     lines = ["Reading aloud helps.", "毎日読みます。", "The cat sat.", "Fourth and last."]
     log = OrcaLog()
-    k = None
     try:
         log.wait_for("Orca started", "SPEECH OUTPUT: 'Screen reader on.'")
-        k = Kelvaro(audio, str(drill_file("four.txt", lines)))
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 4")
-        log.wait_for("Orca at the drill line", "SPEECH OUTPUT: 'Drill line")
-        if k.showing("Time taken") or k.showing("Reading rate"):
-            raise Failure("an empty caption is reported as showing")
-        presses = [("f", lines[0]), ("f", lines[1]), ("d", lines[1]), ("f", lines[2]),
-                   ("s", lines[1]), ("f", lines[2]), ("f", lines[3])]
-        for key, line in presses:
-            mark = log.mark()
-            k.keys(key)
-            wait_for(f"the line shown after {key}", lambda: k.line() == line)
-            log.wait_for(f"Orca speaking {line!r} after {key}", f"SPEECH OUTPUT: '{line}'", mark)
-            log.wait_for(f"braille showing {line!r} after {key}", "BRAILLE LINE:", mark,
-                         containing=line)
-        said_about_the_line = [e for e in k.stderr if "Drill line" in e or "ValueChanged" in e]
-        if said_about_the_line:
-            raise Failure(f"printed on standard error: {said_about_the_line}")
+        with opened(audio, lines) as k:
+            log.wait_for("Orca at the drill line", "SPEECH OUTPUT: 'Drill line")
+            fail_if(k.showing("Time taken") or k.showing("Reading rate"),
+                    "an empty caption is reported as showing")
+            for key, line in [("f", lines[0]), ("f", lines[1]), ("d", lines[1]), ("f", lines[2]),
+                              ("s", lines[1]), ("f", lines[2]), ("f", lines[3])]:
+                mark = log.mark()
+                k.keys(key)
+                wait_for(f"the line shown after {key}", lambda: k.line() == line)
+                log.wait_for(f"Orca speaking {line!r} after {key}", f"SPEECH OUTPUT: '{line}'",
+                             mark)
+                log.wait_for(f"braille showing {line!r} after {key}", "BRAILLE LINE:", mark,
+                             containing=line)
+            said = [e for e in k.stderr if "Drill line" in e or "ValueChanged" in e]
+            fail_if(said, f"printed on standard error: {said}")
     finally:
-        if k:
-            k.stop()
         log.stop()
 
 
@@ -383,16 +367,12 @@ class OrcaLog:
 
     def _read(self):
         pending = b""
-        while True:
-            try:
-                chunk = os.read(self.master, 65536)
-            except OSError:
-                return
-            if not chunk:
-                return
-            pending += chunk
-            *complete, pending = pending.split(b"\n")
-            self.lines.extend(line.decode("utf-8", "replace").rstrip("\r") for line in complete)
+        try:
+            while chunk := os.read(self.master, 65536):
+                *complete, pending = (pending + chunk).split(b"\n")
+                self.lines.extend(line.decode("utf-8", "replace").rstrip("\r") for line in complete)
+        except OSError:  # the terminal closed
+            pass
 
     def mark(self):
         return len(self.lines)
@@ -419,23 +399,18 @@ def no_greeting_over_an_open_file(audio):
         try:
             wait_for("the recorder running", lambda: recording.seconds() > 1.0)
             started = recording.seconds()
-            args = [str(drill_file("quiet.txt", ["one"]))] if with_file else []
-            k = Kelvaro(audio, *args)
-            try:
-                if with_file:
-                    wait_for("the file opened", lambda: k.caption("Lines left") == "count 1")
+            if with_file:
+                with opened(audio, ["one"]) as k:
                     # Three seconds of sound from the start cover any greeting.
                     wait_for("three seconds recorded", lambda: recording.seconds() > started + 3)
-                    if recording.loud(started):
-                        raise Failure("something was said over the file given at start")
-                    if k.line() != "":
-                        raise Failure(f"the display shows {k.line()!r} over the open file")
-                else:
+                    fail_if(recording.loud(started),
+                            "something was said over the file given at start")
+                    fail_if(k.line() != "", f"the display shows {k.line()!r} over the open file")
+            else:
+                with Kelvaro(audio) as k:
                     wait_for("the greeting heard", lambda: recording.loud(started), 20)
-                    if k.line() != "SelectYourFile!":
-                        raise Failure(f"the display shows {k.line()!r} at start")
-            finally:
-                k.stop()
+                    fail_if(k.line() != "SelectYourFile!",
+                            f"the display shows {k.line()!r} at start")
         finally:
             recording.stop()
 
@@ -443,19 +418,10 @@ def no_greeting_over_an_open_file(audio):
 def every_caption_whole_at_200_percent(audio):
     """At 200 % on 1024 x 768, every caption (count, font size, then time and rate) is drawn
     whole: the ink of its text stays inside its box."""
-    k = Kelvaro(audio, str(drill_file("one.txt", ["one"])), env={"QT_SCALE_FACTOR": "2"})
-    k.scale = 2
-    try:
-        wait_for("the file opened", lambda: k.caption("Lines left") == "count 1")
-        k.keys("f")
-        k.started = time.monotonic()
-        wait_for("the line", lambda: k.line() == "one")
-        check_whole(k, ["Lines left", "Display font size"])
-        finish_run(k)
-        wait_for("the rate", lambda: k.caption("Reading rate"))
+    with opened(audio, ["one"], env={"QT_SCALE_FACTOR": "2"}) as k:
+        k.scale = 2
+        to_the_rate(k, ["one"], lambda: check_whole(k, ["Lines left", "Display font size"]))
         check_whole(k, ["Time taken", "Reading rate", "Display font size"])
-    finally:
-        k.stop()
 
 
 def check_whole(k, captions):
@@ -479,14 +445,29 @@ def check_whole(k, captions):
             return r > 204 and white == (name in ("Reading rate", "Display font size"))
 
         inked = [(x, y) for y in range(box.height) for x in range(box.width) if ink(x, y)]
-        if not inked:
-            raise Failure(f"{name}: no text drawn in its box {box.width}x{box.height}")
+        fail_if(not inked, f"{name}: no text drawn in its box {box.width}x{box.height}")
         touching = [p for p in inked if p[0] in (0, box.width - 1) or p[1] in (0, box.height - 1)]
-        if touching:
-            x, y = touching[0]
-            colour = tuple(pixels[y * stride + x * channels:y * stride + x * channels + 3])
-            raise Failure(f"{name} ({k.caption(name)!r}) cut by its {box.width}x{box.height} "
-                          f"box at {touching[:3]}, colour {colour}")
+        fail_if(touching, f"{name} ({k.caption(name)!r}) cut by its {box.width}x{box.height} "
+                f"box at {touching[:3]}")
+
+
+def prints_and_exits_without_a_window(audio):
+    """With no display at all, --help and --version print on standard output and exit 0; a
+    wrong option, voice or pace is told on standard error, with the usage, and exits 2."""
+    env = {n: v for n, v in os.environ.items() if n not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    usage = "Usage: kelvaro [options] [FILE]\n"
+    for args, status, out, err in (
+            (["--help"], 0, usage, ""), (["--voice", "female", "--version"], 0, "Kelvaro 1.00\n", ""),
+            (["--bogus", "a.txt"], 2, "", "kelvaro: Unknown option 'bogus'.\n" + usage),
+            (["--voice=robot"], 2, "",
+             "kelvaro: Unknown voice 'robot': choose male, female or espeak-ng.\n" + usage),
+            (["--pace=quick", "a.txt"], 2, "",
+             "kelvaro: Unknown pace 'quick': choose slower, normal or faster.\n" + usage)):
+        run = subprocess.run([KELVARO, *args], env={**env, "QT_QPA_PLATFORM": "xcb"}, timeout=60,
+                             capture_output=True, text=True)
+        if (run.returncode != status or run.stdout[:len(out) if out == usage else None] != out
+                or run.stderr[:len(err) or None] != err):
+            raise Failure(f"{args}: exit {run.returncode}, {run.stdout!r}, {run.stderr!r}")
 
 
 TESTS = [both_hands_drive_the_drill,
@@ -496,7 +477,8 @@ TESTS = [both_hands_drive_the_drill,
          every_menu_opens_from_the_keyboard,
          a_screen_reader_follows_the_drill,
          no_greeting_over_an_open_file,
-         every_caption_whole_at_200_percent]
+         every_caption_whole_at_200_percent,
+         prints_and_exits_without_a_window]
 
 
 def main():

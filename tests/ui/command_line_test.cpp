@@ -1,30 +1,11 @@
 #include "command_line.h"
 
-#include <QProcess>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
 constexpr int NoVoice = -1;
 constexpr int NoPace = -1;
-
-// The real program, started with no display at all: had it made its window, Qt would end it
-// for want of one instead of letting it print and exit.
-QProcess* startWithoutDisplay(const QStringList& arguments, QObject* parent)
-{
-    auto* program = new QProcess(parent);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(u"DISPLAY"_s);
-    environment.remove(u"WAYLAND_DISPLAY"_s);
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
-    program->setProcessEnvironment(environment);
-    program->start(QStringLiteral(KELVARO_BINARY), arguments);
-    return program;
-}
-
-} // namespace
 
 class TestCommandLine : public QObject {
     Q_OBJECT
@@ -147,51 +128,6 @@ private slots:
             QVERIFY2(help.contains(shown), qPrintable(shown));
         QVERIFY(!help.contains(u"platform"_s));
         QVERIFY(!help.contains(u"<executable_name>"_s));
-    }
-
-    // The real program: what it prints, where, and its exit status, with no display to use.
-    void theProgramPrintsAndExits_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("standardOutput");
-        QTest::addColumn<QString>("standardErrorStart");
-        QTest::newRow("--help") << QStringList { u"--help"_s } << 0
-                                << u"Usage: kelvaro [options] [FILE]\n"_s << QString();
-        QTest::newRow("a good voice, then --version")
-            << QStringList { u"--voice"_s, u"female"_s, u"--version"_s } << 0 << u"Kelvaro 1.00\n"_s
-            << QString();
-        QTest::newRow("unknown option")
-            << QStringList { u"--bogus"_s, u"a.txt"_s } << 2 << QString()
-            << u"kelvaro: Unknown option 'bogus'.\nUsage: kelvaro [options] [FILE]\n"_s;
-        QTest::newRow("unknown voice")
-            << QStringList { u"--voice=robot"_s } << 2 << QString()
-            << u"kelvaro: Unknown voice 'robot': choose male, female or espeak-ng.\n"_s;
-        QTest::newRow("unknown pace")
-            << QStringList { u"--pace=quick"_s, u"a.txt"_s } << 2 << QString()
-            << u"kelvaro: Unknown pace 'quick': choose slower, normal or faster.\n"_s;
-    }
-
-    void theProgramPrintsAndExits()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
-        QFETCH(QString, standardOutput);
-        QFETCH(QString, standardErrorStart);
-        QProcess* program = startWithoutDisplay(arguments, this);
-        QVERIFY(program->waitForFinished(60000));
-        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program->exitCode(), status);
-        const QString output = QString::fromUtf8(program->readAllStandardOutput());
-        const QString errors = QString::fromUtf8(program->readAllStandardError());
-        if (standardOutput.endsWith(u"[FILE]\n"_s))
-            QVERIFY2(output.startsWith(standardOutput), qPrintable(output));
-        else
-            QCOMPARE(output, standardOutput);
-        if (standardErrorStart.isEmpty())
-            QCOMPARE(errors, QString());
-        else
-            QVERIFY2(errors.startsWith(standardErrorStart), qPrintable(errors));
     }
 };
 

@@ -5,20 +5,15 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialog>
-#include <QDrag>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -45,20 +40,6 @@ QRectF inkOf(const QLabel* label)
     return metrics.tightBoundingRect(label->text()).translated(box.left(), top);
 }
 
-QString overlapMessage(const char* a, const QRectF& ra, const char* b, const QRectF& rb)
-{
-    QString text;
-    QDebug(&text) << a << ra << "overlaps" << b << rb;
-    return text;
-}
-
-QMimeData* urlsDropped(const QList<QUrl>& urls)
-{
-    auto* data = new QMimeData;
-    data->setUrls(urls);
-    return data;
-}
-
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -73,40 +54,6 @@ private slots:
         QVERIFY(!f.window.isFullScreen() && !f.window.isMaximized());
         QCOMPARE(f.seen(), u"SelectYourFile!||FontSize 100|"_s);
         QTRY_COMPARE(f.speech.said(), QStringList { u"say SelectYourFile!"_s });
-    }
-
-    // The same commands under each hand, typed on a five-line drill with the modifiers held.
-    void bothHandsDriveTheDrill_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("seen");
-        const auto row = [](const char* name, const char* keys, int mods, const char* seen) {
-            QTest::newRow(name) << QString::fromLatin1(keys) << mods << QString::fromUtf8(seen);
-        };
-        row("F, J and Space", "FJ ", 0, "さん|count 3|FontSize 100|");
-        row("Shift+F", "FFF", Qt::ShiftModifier, "さん|count 3|FontSize 100|");
-        row("Ctrl+J", "JJJ", Qt::ControlModifier, "さん|count 3|FontSize 100|");
-        row("D", "FFD", 0, "に|count 4|FontSize 100|");
-        row("K", "FFK", 0, "に|count 4|FontSize 100|");
-        row("S and L", "FFFSL", 0, "いち|count 5|FontSize 100|");
-        row("R", "FFR", 0, "||FontSize 100|");
-        row("1 from 99.75 pt", "FF1", 0, "に|count 4|FontSize 101|");
-        row("0", "FF0", 0, "に|count 4|FontSize 99|");
-        row("keypad 1", "1", Qt::KeypadModifier, "|count 5|FontSize 100|");
-        row("finish", "FFFFFF", 0, "|-|FontSize 100|60 words/min");
-        row("notice once finished", "FFFFFFJ", 0, "Reset: [R] or [U]|-|FontSize 100|60 words/min");
-        row("reset once finished", "FFFFFFUF", 0, "いち|count 5|FontSize 100|");
-    }
-
-    void bothHandsDriveTheDrill()
-    {
-        QFETCH(QString, keys);
-        QFETCH(int, modifiers);
-        WindowFixture f;
-        f.openDrill({ u"いち"_s, u"に"_s, u"さん"_s, u"し"_s, u"ご"_s });
-        f.press(keys, Qt::KeyboardModifiers(modifiers));
-        QTEST(f.seen(), "seen");
     }
 
     // A long line is shown whole, Space included; a held key repeats, cutting off the line
@@ -263,33 +210,22 @@ private slots:
         QVERIFY(qAbs(shown.height() / area.height() - 0.76) < 0.01);
         QVERIFY(shown.top() / area.height() < 0.03 && shown.left() / area.width() < 0.02);
 
-        // Running: the count and the font size; finished: the time, the rate and the font size.
+        // Running: the count; finished: the time and the rate; the font size throughout. Each
+        // inside the window, whole in its box, below the display box and over no other.
         const QRectF count = inkOf(f.find<QLabel>("lblCount"));
         f.press(u"FF");
         const QRectF time = inkOf(f.find<QLabel>("lblTime"));
         const QRectF rate = inkOf(f.find<QLabel>("lblSeiseki"));
         const QRectF fontSize = inkOf(f.find<QLabel>("lblFontSize"));
-        const struct {
-            const char* name;
-            QRectF ink;
-        } captions[]
-            = { { "count", count }, { "time", time }, { "rate", rate }, { "font size", fontSize } };
-        for (const char* label : { "lblCount", "lblTime", "lblSeiseki", "lblFontSize" }) {
+        const std::pair<const char*, QRectF> captions[] = { { "lblCount", count },
+            { "lblTime", time }, { "lblSeiseki", rate }, { "lblFontSize", fontSize } };
+        for (const auto& [label, ink] : captions) {
             const QRect box = f.find(label)->geometry();
-            QVERIFY2(client->rect().contains(box), label);
-            // No glyph cut by its own box.
-            const QRectF ink = inkOf(f.find<QLabel>(label));
-            QVERIFY2(QRectF(box).contains(ink), qPrintable(overlapMessage(label, ink, "box", box)));
-        }
-        for (const auto& a : captions) {
-            QVERIFY2(!a.ink.isEmpty() && area.contains(a.ink), a.name);
-            QVERIFY2(a.ink.top() >= shown.bottom(), a.name);
-            for (const auto& b : captions) {
-                if (&a != &b) {
-                    QVERIFY2(!a.ink.intersects(b.ink),
-                        qPrintable(overlapMessage(a.name, a.ink, b.name, b.ink)));
-                }
-            }
+            QVERIFY2(
+                area.contains(box) && QRectF(box).contains(inkOf(f.find<QLabel>(label))), label);
+            QVERIFY2(!ink.isEmpty() && area.contains(ink) && ink.top() >= shown.bottom(), label);
+            for (const auto& [other, otherInk] : captions)
+                QVERIFY2(label == other || !ink.intersects(otherInk), label);
         }
         QVERIFY(count.right() < time.left() && count.bottom() < fontSize.top());
         QVERIFY(time.bottom() < rate.top() && fontSize.right() < rate.left());
@@ -325,20 +261,7 @@ private slots:
         QFETCH(bool, opens);
         WindowFixture f;
         f.lines = QStringList { u"一"_s, u"二"_s, u"三"_s };
-        QWindow* window = f.window.windowHandle();
-        const QPoint over = f.find("txtHyoji")->mapTo(&f.window, QPoint(20, 20));
-        std::unique_ptr<QMimeData> data(urlsDropped(urls));
-        if (urls.isEmpty())
-            data->setText(u"a line of text"_s);
-
-        QDragEnterEvent enter(over, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window, &enter);
-        QCOMPARE(enter.isAccepted(), opens);
-        QDragMoveEvent move(over, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window, &move);
-        QCOMPARE(move.isAccepted(), opens);
-        QDropEvent drop(over, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window, &drop);
+        QCOMPARE(f.drop(urls), opens ? 2 : 0);
         if (opens) {
             QTRY_COMPARE(f.readPaths, QStringList { urls.first().toLocalFile() });
             QCOMPARE(f.seen(), u"|count 3|FontSize 100|"_s);
@@ -405,57 +328,36 @@ private slots:
         QVERIFY(offered("lblCount") && !offered("lblTime"));
     }
 
-    // The Voice menu shows the English voice the program started with, as one radio item of
-    // three, and a choice there speaks the next line in that voice.
-    void englishVoiceChoice()
+    // The Voice menu shows the English voice and the pace the program started with, each as
+    // one radio item of three. A choice there speaks the next line in that voice and at that
+    // pace, the line on display again when it is repeated, and leaves the drill's own timing
+    // as it was.
+    void voiceAndPaceChoices()
     {
-        WindowFixture f(EnglishVoice::Espeak);
-        const auto checked = [&] {
-            QStringList names;
-            for (const char* name : { "mnuVoiceMale", "mnuVoiceFemale", "mnuVoiceEspeak" }) {
-                if (f.find<QAction>(name)->isChecked())
-                    names += QLatin1String(name);
-            }
-            return names;
+        WindowFixture f(EnglishVoice::Espeak, SpeechPace::Faster);
+        const auto voice = [&] {
+            return f.checked({ "mnuVoiceMale", "mnuVoiceFemale", "mnuVoiceEspeak" });
         };
-        QCOMPARE(checked(), QStringList { u"mnuVoiceEspeak"_s });
+        const auto pace = [&] {
+            return f.checked({ "mnuPaceSlower", "mnuPaceNormal", "mnuPaceFaster" });
+        };
+        QCOMPARE(voice() + pace(), (QStringList { u"mnuVoiceEspeak"_s, u"mnuPaceFaster"_s }));
         f.trigger("mnuVoiceFemale");
-        QCOMPARE(checked(), QStringList { u"mnuVoiceFemale"_s });
-        QCOMPARE(f.voice.englishVoice(), EnglishVoice::Female);
-        f.openDrill({ u"one"_s });
-        f.press(u"F");
-        QTRY_VERIFY(f.speech.renderings().contains(u"female:one"_s));
-    }
-
-    // The pace: the one the program started with, as one radio item of three; a choice speaks
-    // the next line at that pace, the line on display again when it is repeated, and leaves
-    // the drill's own timing as it was.
-    void paceChoice()
-    {
-        WindowFixture f(DefaultEnglishVoice, SpeechPace::Faster);
-        const auto checked = [&] {
-            QStringList names;
-            for (const char* name : { "mnuPaceSlower", "mnuPaceNormal", "mnuPaceFaster" }) {
-                if (f.find<QAction>(name)->isChecked())
-                    names += QLatin1String(name);
-            }
-            return names;
-        };
-        QCOMPARE(checked(), QStringList { u"mnuPaceFaster"_s });
         f.trigger("mnuPaceNormal");
-        QCOMPARE(checked(), QStringList { u"mnuPaceNormal"_s });
+        QCOMPARE(voice() + pace(), (QStringList { u"mnuVoiceFemale"_s, u"mnuPaceNormal"_s }));
+        QCOMPARE(f.voice.englishVoice(), EnglishVoice::Female);
         f.openDrill({ u"one"_s, u"two"_s });
         f.press(u"F");
         QTRY_VERIFY(f.speech.said().contains(u"say one"_s));
-        QVERIFY(f.speech.renderings().contains(u"one"_s));
+        QVERIFY(f.speech.renderings().contains(u"female:one"_s));
         f.trigger("mnuPaceSlower");
-        QCOMPARE(checked(), QStringList { u"mnuPaceSlower"_s });
+        QCOMPARE(pace(), QStringList { u"mnuPaceSlower"_s });
         QCOMPARE(f.voice.pace(), SpeechPace::Slower);
         f.press(u"D");
-        QTRY_VERIFY(f.speech.renderings().contains(u"slower:one"_s));
+        QTRY_VERIFY(f.speech.renderings().contains(u"female:slower:one"_s));
         f.trigger("mnuPaceFaster");
         f.press(u"F");
-        QTRY_VERIFY(f.speech.renderings().contains(u"faster:two"_s));
+        QTRY_VERIFY(f.speech.renderings().contains(u"female:faster:two"_s));
         f.press(u"F");
         QCOMPARE(f.seen(), u"|-|FontSize 100|40 words/min"_s);
     }
@@ -467,10 +369,7 @@ private slots:
         WindowFixture f;
         QString seenDuringTheWait;
         double volumeDuringTheWait = -1;
-        int waits = 0;
-        f.speech.output.onWait = [&] {
-            if (waits++ > 0)
-                return;
+        const int waits = f.duringTheRate([&] {
             f.press(u"1D");
             QMenuBar* bar = f.window.menuBar();
             // Clicked through the window, as the window system hands a click over.
@@ -482,9 +381,7 @@ private slots:
             QApplication::activePopupWidget()->close();
             seenDuringTheWait = f.seen();
             volumeDuringTheWait = f.speech.volume();
-        };
-        f.openDrill({ u"one"_s });
-        f.press(u"FF");
+        });
         QCOMPARE(seenDuringTheWait, u"one|count 1|FontSize 100|60 words/min"_s);
         QCOMPARE(volumeDuringTheWait, 1.0);
         QCOMPARE(f.seen(), u"Reset: [R] or [U]|-|FontSize 101|60 words/min"_s);
@@ -497,25 +394,14 @@ private slots:
     {
         WindowFixture f;
         QStringList readDuringTheWait;
-        int waits = 0;
-        f.speech.output.onWait = [&] {
-            if (waits++ > 0)
-                return;
-            std::unique_ptr<QMimeData> data(
-                urlsDropped({ QUrl::fromLocalFile(u"/home/learner/next.txt"_s) }));
-            const QPoint over = f.find("txtHyoji")->mapTo(&f.window, QPoint(20, 20));
-            QDragEnterEvent enter(over, Qt::CopyAction, data.get(), Qt::LeftButton, {});
-            QApplication::sendEvent(f.window.windowHandle(), &enter);
-            QDropEvent drop(over, Qt::CopyAction, data.get(), Qt::LeftButton, {});
-            QApplication::sendEvent(f.window.windowHandle(), &drop);
+        f.duringTheRate([&] {
+            f.drop({ QUrl::fromLocalFile(u"/home/learner/next.txt"_s) });
             // Zero-time timers run in the order they were started: the open's came first.
             bool later = false;
             QTimer::singleShot(0, [&] { later = true; });
             QTRY_VERIFY(later);
             readDuringTheWait = f.readPaths;
-        };
-        f.openDrill({ u"one"_s });
-        f.press(u"FF");
+        });
         QCOMPARE(readDuringTheWait, QStringList { u"drill.txt"_s });
         QCOMPARE(f.readPaths, (QStringList { u"drill.txt"_s, u"/home/learner/next.txt"_s }));
         QCOMPARE(f.seen(), u"|-|FontSize 100|60 words/min"_s); // opening keeps the run finished
@@ -536,10 +422,7 @@ private slots:
     {
         QFETCH(QString, how);
         WindowFixture f;
-        int waits = 0;
-        f.speech.output.onWait = [&] {
-            if (waits++ > 0)
-                return;
+        f.duringTheRate([&] {
             f.press(u"FDS");
             if (how == u"close")
                 f.window.close();
@@ -547,9 +430,7 @@ private slots:
                 f.trigger("mnuEnd");
             else
                 f.type(Qt::Key_Escape);
-        };
-        f.openDrill({ u"one"_s });
-        f.press(u"FF");
+        });
         QCOMPARE(f.exits, 1);
         QVERIFY2(!f.saidAtExit.join(u',').contains(ReadingRun::Notice),
             qPrintable(f.saidAtExit.join(u',')));

@@ -15,45 +15,35 @@ const QString Notice = u"Reset: [R] or [U]"_s;
 // own code: the line on display (0 for none), whether the run is over, and the captions.
 struct Model {
     std::map<QString, QStringList> files; // the readable ones; any other path fails
-    QString fileName;
+    QString fileName, display = u"SelectYourFile!"_s, count, time, rate;
     QStringList lines;
-    int index = 0;
+    int index = 0, fontSize = 100, errors = 0;
     bool finished = false;
     QTime start, now;
-    QString display = u"SelectYourFile!"_s, count, time, rate;
-    int fontSize = 100, errors = 0;
 
+    // Once the run is over every step gives the notice; repeat and back stay on the first line.
     void show(int line)
     {
-        index = line;
-        display = lines[index - 1];
-        count = u"count "_s + QString::number(lines.size() - index + 1);
+        if (finished)
+            display = Notice;
+        else if (line >= 1)
+            index = line, display = lines[line - 1],
+            count = u"count "_s + QString::number(lines.size() - line + 1);
     }
     void open(const QString& chosen)
     {
-        if (chosen.isEmpty()) {
-            fileName.clear();
-            return;
-        }
-        if (!files.contains(chosen)) {
-            ++errors;
-            return;
-        }
+        if (!chosen.isEmpty() && !files.contains(chosen))
+            return void(++errors);
         fileName = chosen;
-        lines = files[chosen];
-        index = 0;
-        display.clear();
-        count = u"count "_s + QString::number(lines.size());
+        if (!chosen.isEmpty())
+            lines = files[chosen], index = 0, display.clear(),
+            count = u"count "_s + QString::number(lines.size());
     }
     void next()
     {
-        if (finished) {
-            display = Notice;
-            return;
-        }
-        if (index == 0)
+        if (!finished && index == 0)
             start = now;
-        if (index < lines.size())
+        if (finished || index < lines.size())
             return show(index + 1);
         const int seconds = (start.secsTo(now) + 86400) % 86400;
         time = QString::number(seconds / 60) + u"' "_s + QString::number(seconds % 60) + u'"';
@@ -64,24 +54,13 @@ struct Model {
         display.clear();
         finished = true;
     }
-    // Repeat and back stay on the first line; after the last one they give the notice.
-    void stay(int line)
-    {
-        if (finished)
-            display = Notice;
-        else if (line >= 1)
-            show(line);
-    }
-    void repeat() { stay(index); }
-    void back() { stay(index > 1 ? index - 1 : 0); }
+    void repeat() { show(index); }
+    void back() { show(index > 1 ? index - 1 : 0); }
     void reset()
     {
-        if (fileName.isEmpty())
-            return;
-        lines = files[fileName];
-        index = 0;
-        finished = false;
-        display.clear(), count.clear(), time.clear(), rate.clear();
+        if (!fileName.isEmpty())
+            lines = files[fileName], index = 0, finished = false, display.clear(), count.clear(),
+            time.clear(), rate.clear();
     }
     void larger() { ++fontSize; }
     void smaller() { fontSize = std::max(1, fontSize - 1); }

@@ -18,13 +18,6 @@ CaptionsMetrics everyCaption()
     };
 }
 
-// A box's place as a share of the client area: left, top, width, height.
-QRectF share(const QRectF& box, const QSize& client)
-{
-    return QRectF(box.left() / client.width(), box.top() / client.height(),
-        box.width() / client.width(), box.height() / client.height());
-}
-
 } // namespace
 
 class WindowLayoutTest : public QObject {
@@ -47,57 +40,6 @@ private slots:
         QFETCH(int, height);
         const TwipBox box = layoutWindow(width, height).txtHyoji;
         QTEST(QRectF(box.left, box.top, box.width, box.height), "display");
-    }
-
-    // The client areas of the common screens at 100, 150 and 200 % scaling, below a menu bar.
-    void captionsFitEveryScreen_data()
-    {
-        QTest::addColumn<QSize>("client");
-        for (const QSize screen :
-            { QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080), QSize(3840, 2160) }) {
-            for (const double scale : { 1.0, 1.5, 2.0 }) {
-                QTest::addRow("%dx%d at %d %%", screen.width(), screen.height(), int(scale * 100))
-                    << (QSizeF(screen) / scale - QSizeF(0, 24)).toSize();
-            }
-        }
-    }
-
-    void captionsFitEveryScreen()
-    {
-        QFETCH(QSize, client);
-        const ScreenLayout layout = layoutScreen(client, 96, 96, everyCaption());
-        const QRectF area(QPointF(0, 0), QSizeF(client));
-        const struct {
-            const char* name;
-            PlacedCaption caption;
-            QRectF at; // left and top as a share of the client area, give or take 2 %
-        } captions[] = {
-            { "count", layout.lblCount, QRectF(0.099, 0.78, 0, 0) },
-            { "time", layout.lblTime, QRectF(0.505, 0.78, 0, 0) },
-            { "rate", layout.lblSeiseki, QRectF(0.505, 0.86, 0, 0) },
-            { "font size", layout.lblFontSize, QRectF(0.099, 0.90, 0, 0) },
-        };
-        const QRectF display = layout.txtHyoji;
-        QVERIFY(area.contains(display));
-        const QRectF displayShare = share(display, client);
-        QVERIFY(qAbs(displayShare.left() - 0.0099) < 0.005);
-        QVERIFY(qAbs(displayShare.top() - 0.02) < 0.005);
-        QVERIFY(qAbs(displayShare.width() - 0.98) < 0.005);
-        QVERIFY(qAbs(displayShare.height() - 0.76) < 0.005);
-        for (const auto& a : captions) {
-            const QRectF at = share(a.caption.box, client);
-            QVERIFY2(
-                qAbs(at.left() - a.at.left()) < 0.02 && qAbs(at.top() - a.at.top()) < 0.02, a.name);
-            QVERIFY2(area.contains(a.caption.ink) && area.contains(a.caption.box), a.name);
-            QVERIFY2(!a.caption.ink.intersects(display), a.name);
-            for (const auto& b : captions) {
-                if (&a != &b)
-                    QVERIFY2(!a.caption.ink.intersects(b.caption.ink), a.name);
-            }
-        }
-        QVERIFY(layout.lblTime.ink.bottom() < layout.lblSeiseki.ink.top());
-        QVERIFY(layout.lblCount.ink.right() < layout.lblTime.ink.left());
-        QVERIFY(layout.captionScale > 0.3 && layout.captionScale <= 1);
     }
 
     // The design sizes stay where they fit, and only there.
