@@ -57,14 +57,13 @@ private slots:
     {
         QFETCH(QString, line);
         QFETCH(QList<ScriptRun>, runs);
-        const QList<ScriptRun> split = scriptRuns(line);
-        QStringList got;
-        for (const ScriptRun& run : split)
-            got.append((run.script == Script::Japanese ? u"ja:"_s : u"en:"_s) + run.text);
-        QStringList expected;
-        for (const ScriptRun& run : runs)
-            expected.append((run.script == Script::Japanese ? u"ja:"_s : u"en:"_s) + run.text);
-        QCOMPARE(got, expected);
+        const auto named = [](const QList<ScriptRun>& split) {
+            QStringList names;
+            for (const ScriptRun& run : split)
+                names.append((run.script == Script::Japanese ? u"ja:"_s : u"en:"_s) + run.text);
+            return names;
+        };
+        QCOMPARE(named(scriptRuns(line)), named(runs));
     }
 };
 

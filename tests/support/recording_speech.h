@@ -10,55 +10,14 @@
 #include <mutex>
 #include <thread>
 
-struct RecordingSpeech;
-
-// Renders each text as a loud first sample followed by the text's UTF-16 code units, so
-// that what is played tells what was said; takes renderTime for each text, like a slow
-// engine.
-struct RecordingEngine : SpeechEngine {
-    explicit RecordingEngine(RecordingSpeech& speech)
-        : m_speech(speech)
-    {
-    }
-    Pcm synthesize(const QString& text, EnglishVoice voice, SpeechPace pace) override;
-    std::chrono::milliseconds renderTime { 0 };
-
-private:
-    RecordingSpeech& m_speech;
-};
-
-// Records "say <text>" for what it is given to play, "stop" and "wait"; calls onWait while
-// waiting, on the waiting thread.
-struct RecordingAudioOutput : AudioOutput {
-    explicit RecordingAudioOutput(RecordingSpeech& speech)
-        : m_speech(speech)
-    {
-    }
-    void play(const Pcm& pcm) override;
-    void stop() override;
-    void setVolume(double gain) override;
-    void waitUntilPlayed() override;
-    std::function<void()> onWait = [] {};
-
-private:
-    RecordingSpeech& m_speech;
-};
-
-// Both parts with one log, safe to read while the voice's threads write it.
-struct RecordingSpeech {
-    // What the output was asked, in order.
-    QStringList said() const
-    {
-        const std::lock_guard lock(mutex);
-        return log;
-    }
+// What the engine rendered and what the output was asked, in one log that is safe to read
+// while the voice's threads write it.
+struct SpeechLog {
+    // What the output was asked, in order: "say <text>", "stop" and "wait".
+    QStringList said() const { return read(log); }
     // Each text the engine rendered, in order, as "<voice name>:<pace name>:<text>", leaving
     // out the voice and the pace where they are the default.
-    QStringList renderings() const
-    {
-        const std::lock_guard lock(mutex);
-        return rendered;
-    }
+    QStringList renderings() const { return read(rendered); }
     double volume() const
     {
         const std::lock_guard lock(mutex);
@@ -75,52 +34,79 @@ struct RecordingSpeech {
         const std::lock_guard lock(mutex);
         list.append(entry);
     }
+    QStringList read(const QStringList& list) const
+    {
+        const std::lock_guard lock(mutex);
+        return list;
+    }
 
     mutable std::mutex mutex;
     QStringList log;
     QStringList rendered;
     double gain = -1;
+};
+
+// Renders each text as a loud first sample followed by the text's UTF-16 code units, so
+// that what is played tells what was said; takes renderTime for each text, like a slow
+// engine.
+struct RecordingEngine : SpeechEngine {
+    explicit RecordingEngine(SpeechLog& log)
+        : m_log(log)
+    {
+    }
+    Pcm synthesize(const QString& text, EnglishVoice voice, SpeechPace pace) override
+    {
+        std::this_thread::sleep_for(renderTime);
+        QString rendering = text;
+        if (pace != DefaultSpeechPace)
+            rendering = speechPaceName(pace) + u':' + rendering;
+        if (voice != DefaultEnglishVoice)
+            rendering = englishVoiceName(voice) + u':' + rendering;
+        m_log.append(m_log.rendered, rendering);
+        Pcm pcm;
+        pcm.samples.append(30000);
+        for (const QChar c : text)
+            pcm.samples.append(qint16(c.unicode()));
+        return pcm;
+    }
+    std::chrono::milliseconds renderTime { 0 };
+
+private:
+    SpeechLog& m_log;
+};
+
+// Logs what it is given to play; calls onWait while waiting, on the waiting thread.
+struct RecordingAudioOutput : AudioOutput {
+    explicit RecordingAudioOutput(SpeechLog& log)
+        : m_log(log)
+    {
+    }
+    void play(const Pcm& pcm) override
+    {
+        QString text;
+        for (const qint16 sample : pcm.samples.sliced(1))
+            text.append(QChar(char16_t(sample)));
+        m_log.append(m_log.log, QStringLiteral("say ") + text);
+    }
+    void stop() override { m_log.append(m_log.log, QStringLiteral("stop")); }
+    void setVolume(double gain) override
+    {
+        const std::lock_guard lock(m_log.mutex);
+        m_log.gain = gain;
+    }
+    void waitUntilPlayed() override
+    {
+        m_log.append(m_log.log, QStringLiteral("wait"));
+        onWait();
+    }
+    std::function<void()> onWait = [] {};
+
+private:
+    SpeechLog& m_log;
+};
+
+// Both parts with one log.
+struct RecordingSpeech : SpeechLog {
     RecordingEngine engine { *this };
     RecordingAudioOutput output { *this };
 };
-
-inline Pcm RecordingEngine::synthesize(const QString& text, EnglishVoice voice, SpeechPace pace)
-{
-    std::this_thread::sleep_for(renderTime);
-    QString rendering = text;
-    if (pace != DefaultSpeechPace)
-        rendering = speechPaceName(pace) + u':' + rendering;
-    if (voice != DefaultEnglishVoice)
-        rendering = englishVoiceName(voice) + u':' + rendering;
-    m_speech.append(m_speech.rendered, rendering);
-    Pcm pcm;
-    pcm.samples.append(30000);
-    for (const QChar c : text)
-        pcm.samples.append(qint16(c.unicode()));
-    return pcm;
-}
-
-inline void RecordingAudioOutput::play(const Pcm& pcm)
-{
-    QString text;
-    for (const qint16 sample : pcm.samples.sliced(1))
-        text.append(QChar(char16_t(sample)));
-    m_speech.append(m_speech.log, QStringLiteral("say ") + text);
-}
-
-inline void RecordingAudioOutput::stop()
-{
-    m_speech.append(m_speech.log, QStringLiteral("stop"));
-}
-
-inline void RecordingAudioOutput::setVolume(double gain)
-{
-    const std::lock_guard lock(m_speech.mutex);
-    m_speech.gain = gain;
-}
-
-inline void RecordingAudioOutput::waitUntilPlayed()
-{
-    m_speech.append(m_speech.log, QStringLiteral("wait"));
-    onWait();
-}
