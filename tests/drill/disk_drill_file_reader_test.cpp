@@ -39,6 +39,7 @@ private slots:
         };
         const QString longLine(5 * 1024 * 1024, u'x');
         row("CR LF, LF, CR, no final end", "a\r\nb\nc\rd", 4, u"a"_s, u"d"_s);
+        row("Notepad's CR LF after the last line too", "a\r\nb\r\n", 2, u"a"_s, u"b"_s);
         row("blank lines count", "\n\nz\n", 3, u""_s, u"z"_s);
         row("UTF-8 mark dropped", "\xEF\xBB\xBFhi\n", 1, u"hi"_s);
         row("UTF-8 Japanese", "日本語\nかな", 2, u"日本語"_s, u"かな"_s);
