@@ -2,6 +2,8 @@
 #include "fitted_line.h"
 #include "window_fonts.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -12,6 +14,15 @@ const QString Sentence = u"Reading aloud every day helps you remember new words 
 
 // The display box of a 1366 x 768 screen, inside its margins.
 const QSizeF LaptopBox(1338, 545);
+
+QImage drawn(const FittedLine& line, const QSizeF& box)
+{
+    QImage image(box.toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    line.draw(painter, QPointF(0, 0));
+    return image;
+}
 
 } // namespace
 
@@ -47,6 +58,15 @@ private slots:
             << QString(1 << 20, QChar(0x200B)) << 99.75 << LaptopBox << false;
         QTest::newRow("sentence at 5000 pt") << Sentence << 5000.0 << LaptopBox << true;
         QTest::newRow("no room at all") << Sentence << 99.75 << QSizeF(500, 0) << false;
+        // Chosen at the size the sentence takes on a laptop, in a box a pixel lower: the next
+        // size down fits.
+        const FittedLine onLaptop(Sentence, proportionalFont(99.75), LaptopBox);
+        QTest::newRow("sentence, a pixel too big")
+            << Sentence << onLaptop.font().pointSizeF()
+            << QSizeF(LaptopBox.width(), onLaptop.size().height() - 1) << true;
+        // Characters of two UTF-16 units: a cut never splits one.
+        QTest::newRow("100,000 rare kanji")
+            << QString::fromUcs4(U"\U00020BB7").repeated(100'000) << 99.75 << LaptopBox << false;
     }
 
     void everyLineFitsItsBox()
@@ -81,6 +101,12 @@ private slots:
             QCOMPARE(line.shownText().chopped(line.shownLength() > 0 ? 1 : 0),
                 text.left(line.shownLength()));
             QVERIFY(!text.left(line.shownLength()).endsWith(u' '));
+            QVERIFY(line.shownText().isValidUtf16());
+            // Drawn as it reads: where the shown text and its mark, laid out alone, wrap into the
+            // same rows (a line with breaks anywhere), both look the same.
+            const FittedLine shown(line.shownText(), line.font(), box);
+            if (line.shownLength() > 0 && !shown.isCut())
+                QCOMPARE(drawn(line, box), drawn(shown, box));
         }
         // Only what can be seen is laid out, a few times over at most, and never the whole of
         // a huge line.

@@ -79,6 +79,37 @@ private slots:
         QCOMPARE(layout.captionScale, SmallestCaptionScale);
     }
 
+    // The window's parts take the same share of the screen at any resolution, also where the
+    // screen's dots are not square.
+    void theLayoutDoesNotDependOnTheResolution_data()
+    {
+        QTest::addColumn<double>("dpiX");
+        QTest::addColumn<double>("dpiY");
+        QTest::newRow("120 x 96") << 120.0 << 96.0;
+        QTest::newRow("96 x 144") << 96.0 << 144.0;
+        QTest::newRow("192 x 120") << 192.0 << 120.0;
+    }
+
+    void theLayoutDoesNotDependOnTheResolution()
+    {
+        QFETCH(double, dpiX);
+        QFETCH(double, dpiY);
+        const QSize client(1366, 744);
+        const ScreenLayout square = layoutScreen(client, 96, 96, everyCaption());
+        const ScreenLayout layout = layoutScreen(client, dpiX, dpiY, everyCaption());
+        const auto near = [](const QRect& a, const QRect& b) {
+            return std::abs(a.left() - b.left()) <= 1 && std::abs(a.top() - b.top()) <= 1
+                && std::abs(a.right() - b.right()) <= 1 && std::abs(a.bottom() - b.bottom()) <= 1;
+        };
+        QVERIFY2(near(layout.txtHyoji, square.txtHyoji),
+            qPrintable(u"display box %1,%2 %3x%4"_s.arg(layout.txtHyoji.x())
+                           .arg(layout.txtHyoji.y())
+                           .arg(layout.txtHyoji.width())
+                           .arg(layout.txtHyoji.height())));
+        QVERIFY(near(layout.lblCount.box, square.lblCount.box));
+        QVERIFY(near(layout.lblSeiseki.box, square.lblSeiseki.box));
+    }
+
     void displayBoxInPixelsOnA4kScreen()
     {
         const WindowLayout uhd = layoutWindow(pixelsToTwips(3840, 96), pixelsToTwips(2160, 96));
