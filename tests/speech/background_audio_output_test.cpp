@@ -226,9 +226,14 @@ private slots:
             output.play(sound(300, 3000));
             QVERIFY(m_recorder.waitForRecorded(next, 800));
             const QList<qint16> heard = m_recorder.samples(next, kRate * 8 / 10);
-            QVERIFY2(std::none_of(heard.cbegin(), heard.cend(),
-                         [](qint16 sample) { return std::abs(sample) > 7000; }),
-                "the old line came back after the stop");
+            const auto loud = std::find_if(heard.cbegin(), heard.cend(),
+                [](qint16 sample) { return std::abs(sample) > 7000; });
+            // When: a stop that comes late and a line that comes back look alike here.
+            QVERIFY2(loud == heard.cend(),
+                qPrintable(u"the old line was heard again %1 ms after the stop (at first it "
+                           "ended %2 ms after it)"_s
+                               .arg((next - at + (loud - heard.cbegin())) * 1000.0 / kRate)
+                               .arg(lastMs)));
             QVERIFY2(lastLoud(heard) >= 0, "the next line was not heard");
         }
         QVERIFY2(measured >= 3, "the machine held the recorder up at almost every stop");

@@ -42,6 +42,8 @@ private slots:
         row("thousands separators", u"1,234,567円"_s,
             u"ヒャクニジューサンマンヨンセンゴヒャクロクジューナナエン"_s);
         row("a comma that separates no thousands", u"1,2個"_s, u"イチ,ニコ"_s);
+        row("a comma before four digits separates no thousands", u"1,2345円"_s,
+            u"イチ,ニセンサンビャクヨンジューゴエン"_s);
         row("units written in kanji", u"5万人、1.5億円"_s, u"ゴマンニン、イッテンゴオクエン"_s);
         row("zero point five", u"0.5倍"_s, u"レイテンゴバイ"_s);
         row("one point five", u"1.5倍"_s, u"イッテンゴバイ"_s);

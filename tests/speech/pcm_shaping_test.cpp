@@ -7,9 +7,13 @@
 
 namespace {
 
+// Quiet, but never one value throughout: what is kept of it shows which part was kept.
 QList<qint16> silence(qsizetype count)
 {
-    return QList<qint16>(count, qint16(10));
+    QList<qint16> samples;
+    for (qsizetype i = 0; i < count; ++i)
+        samples.append(qint16(i % 21 - 10));
+    return samples;
 }
 
 QList<qint16> tone(qsizetype count, int sampleRate = 16000)
@@ -62,6 +66,9 @@ private slots:
         QCOMPARE(loud.samples.mid(32), murmur.mid(1600 - 128) + tone(1600));
         for (qsizetype i = 0; i < 32; ++i)
             QVERIFY(std::abs(loud.samples[i]) <= std::abs(murmur[1600 - 160 + i]));
+        // The fade rises from silence to the murmur as it was.
+        QCOMPARE(loud.samples[0], qint16(0));
+        QVERIFY(std::abs(loud.samples[31] - murmur[1600 - 160 + 31]) <= 1);
     }
 
     void silenceThroughoutBecomesNothing()
