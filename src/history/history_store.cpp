@@ -238,8 +238,8 @@ HistoryStore::Check HistoryStore::checkFile(int& version, QString& why)
     for (int attempt = 1; !switched; ++attempt) {
         switched = query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && query.next();
         if (!switched && (!isBusy(query.lastError()) || deadline.hasExpired())) {
-            becomeUnavailable(QStringLiteral("%1 cannot be written: %2")
-                                  .arg(m_path, query.lastError().text()));
+            becomeUnavailable(
+                QStringLiteral("%1 cannot be written: %2").arg(m_path, query.lastError().text()));
             return Check::Unusable;
         }
         if (!switched)
