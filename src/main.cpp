@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -47,7 +48,8 @@ private:
     const Voice& m_voice;
 };
 
-// Runs a task once the window's first frame is on screen.
+// Runs a task once the window's first frame is on screen, or after a second if the window
+// is never shown (hidden on another desktop, say), so that the task is never lost.
 class AfterFirstFrame : public QObject {
 public:
     AfterFirstFrame(QWindow* window, std::function<void()> task)
@@ -55,6 +57,7 @@ public:
         , m_task(std::move(task))
     {
         window->installEventFilter(this);
+        QTimer::singleShot(1000, this, &AfterFirstFrame::run);
     }
 
 protected:
@@ -63,15 +66,20 @@ protected:
         // The frame is drawn while the expose event is handled; the task comes after it.
         if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                m_task();
-                deleteLater();
-            });
+            QTimer::singleShot(0, this, &AfterFirstFrame::run);
         }
         return false;
     }
 
 private:
+    void run()
+    {
+        if (!m_task)
+            return;
+        std::exchange(m_task, nullptr)();
+        deleteLater();
+    }
+
     std::function<void()> m_task;
 };
 
@@ -123,9 +131,13 @@ int main(int argc, char* argv[])
     QtTranslations qtTranslations;
     qtTranslations.install(QLocale());
 
-    SpeechService engine;
-    BackgroundAudioOutput audio(helperProgramPath(u"kelvaro-audio"));
-    Voice voice(engine, audio);
+    // The helpers, the dictionaries and the sound server start once the first frame is up, so
+    // that on a small machine they do not take the processor from it; the greeting waits.
+    SpeechServiceOptions speechOptions;
+    speechOptions.helperStart = SpeechStart::OnStart;
+    SpeechService engine(speechOptions);
+    BackgroundAudioOutput audio(helperProgramPath(u"kelvaro-audio"), SpeechStart::OnStart);
+    Voice voice(engine, audio, SpeechStart::OnStart);
     if (command.voice)
         voice.setEnglishVoice(*command.voice);
     if (command.pace)
@@ -160,10 +172,13 @@ int main(int argc, char* argv[])
     window.run().setEvents(recorder.get());
     // The history file is opened off the window's thread once the first frame is up, so that
     // a problem with it is reported at start and not after the first run.
-    if (history) {
-        window.winId(); // the native window the filter watches
-        new AfterFirstFrame(window.windowHandle(), [&history] { history->openSoon(); });
-    }
+    window.winId(); // the native window the filter watches
+    new AfterFirstFrame(window.windowHandle(), [&] {
+        audio.start();
+        voice.start();
+        if (history)
+            history->openSoon();
+    });
     window.showOnScreen();
     const int status = app.exec();
     // The event loop ends only when the last window has gone another way than Esc, Exit or

@@ -5,9 +5,10 @@
 
 #include <algorithm>
 
-SpeechRenderer::SpeechRenderer(SpeechEngine& engine, AudioOutput& output)
+SpeechRenderer::SpeechRenderer(SpeechEngine& engine, AudioOutput& output, SpeechStart start)
     : m_engine(engine)
     , m_output(output)
+    , m_started(start == SpeechStart::AtOnce)
     , m_thread([this] { work(); })
 {
 }
@@ -20,6 +21,15 @@ SpeechRenderer::~SpeechRenderer()
     }
     m_wake.notify_one();
     m_thread.join();
+}
+
+void SpeechRenderer::start()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_started = true;
+    }
+    m_wake.notify_one();
 }
 
 void SpeechRenderer::cut()
@@ -65,7 +75,7 @@ void SpeechRenderer::work()
     std::unique_lock lock(m_mutex);
     for (;;) {
         Key job;
-        m_wake.wait(lock, [&] { return m_quit || takeJob(job); });
+        m_wake.wait(lock, [&] { return m_quit || (m_started && takeJob(job)); });
         if (m_quit)
             return;
         lock.unlock();

@@ -3,6 +3,7 @@
 #include "english_voice.h"
 #include "pcm.h"
 #include "speech_pace.h"
+#include "speech_start.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,8 +27,12 @@ public:
     // the notice and the rate.
     static constexpr int kKept = 8;
 
-    SpeechRenderer(SpeechEngine& engine, AudioOutput& output);
+    SpeechRenderer(
+        SpeechEngine& engine, AudioOutput& output, SpeechStart start = SpeechStart::AtOnce);
     ~SpeechRenderer();
+
+    // Begins rendering what has been asked for so far and everything after.
+    void start();
 
     // Silences the output and drops every text still waiting to be played.
     void cut();
@@ -73,6 +78,7 @@ private:
     std::deque<Key> m_likely; // to be rendered ahead
     std::vector<Rendered> m_kept; // most recently used last
     quint64 m_tickets = 0;
+    bool m_started = false;
     bool m_quit = false;
     std::thread m_thread; // started last, after everything it uses
 };

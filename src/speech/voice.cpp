@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <chrono>
 
-Voice::Voice(SpeechEngine& engine, AudioOutput& output)
+Voice::Voice(SpeechEngine& engine, AudioOutput& output, SpeechStart start)
     : m_output(output)
-    , m_renderer(engine, output)
+    , m_renderer(engine, output, start)
 {
     m_output.setVolume(m_volume / 100.0);
 }
@@ -57,6 +57,8 @@ void Voice::silence()
 
 void Voice::waitUntilHandedOver(quint64 ticket)
 {
+    // Whoever waits for speech wants it now, even from a voice that was to start later.
+    m_renderer.start();
     if (m_renderer.isSettled(ticket))
         return;
     QEventLoop loop;

@@ -18,7 +18,9 @@ public:
     // How long a blocking speech waits for its text to be rendered before giving up on it.
     static constexpr int kRenderWaitMilliseconds = 10'000;
 
-    Voice(SpeechEngine& engine, AudioOutput& output);
+    Voice(SpeechEngine& engine, AudioOutput& output, SpeechStart start = SpeechStart::AtOnce);
+    // With SpeechStart::OnStart: begins rendering what has been asked for so far.
+    void start() { m_renderer.start(); }
 
     int volume() const { return m_volume; }
     void setVolume(int volume);

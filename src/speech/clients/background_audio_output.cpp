@@ -23,7 +23,8 @@ qint64 lengthMilliseconds(const Pcm& pcm)
 
 } // namespace
 
-BackgroundAudioOutput::BackgroundAudioOutput(const QString& helperPath)
+BackgroundAudioOutput::BackgroundAudioOutput(const QString& helperPath, SpeechStart start)
+    : m_helperPath(helperPath)
 {
     m_clock.start();
     m_thread.setObjectName(QStringLiteral("kelvaro-audio"));
@@ -31,8 +32,16 @@ BackgroundAudioOutput::BackgroundAudioOutput(const QString& helperPath)
     m_context->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_context, &QObject::deleteLater);
     m_thread.start();
-    QMetaObject::invokeMethod(m_context, [this, helperPath] {
-        m_sink = new AudioHelperClient(helperPath);
+    if (start == SpeechStart::AtOnce)
+        this->start();
+}
+
+void BackgroundAudioOutput::start()
+{
+    if (m_started.exchange(true))
+        return;
+    QMetaObject::invokeMethod(m_context, [this] {
+        m_sink = new AudioHelperClient(m_helperPath);
         connect(m_sink, &AudioHelperClient::drained, m_context, [this] { noteSinkState(); });
         applyRequests();
     });
@@ -57,6 +66,7 @@ void BackgroundAudioOutput::play(const Pcm& pcm)
         m_requests.push_back(pcm);
         m_queuedUntil = std::max(m_queuedUntil, m_clock.elapsed()) + lengthMilliseconds(pcm);
     }
+    start();
     wakeAudioThread();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio_output.h"
+#include "speech_start.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -23,14 +24,19 @@ class BackgroundAudioOutput : public QObject, public AudioOutput {
     Q_OBJECT
 
 public:
-    // The helper is the kelvaro-audio program at that path.
-    explicit BackgroundAudioOutput(const QString& helperPath);
+    // The helper is the kelvaro-audio program at that path. With SpeechStart::OnStart it
+    // starts at start() or with the first sound to play, whichever comes first.
+    explicit BackgroundAudioOutput(
+        const QString& helperPath, SpeechStart start = SpeechStart::AtOnce);
     ~BackgroundAudioOutput() override;
 
     void play(const Pcm& pcm) override;
     void stop() override;
     void setVolume(double gain) override;
     void waitUntilPlayed() override;
+
+    // Starts the helper, if it has not started yet.
+    void start();
 
     // Something asked for has not yet been heard, or dropped.
     bool isBusy() const;
@@ -61,4 +67,6 @@ private:
     quint64 m_cutsApplied = 0; // audio thread only
     double m_gainApplied = -1; // audio thread only
     std::atomic<bool> m_exiting = false;
+    std::atomic<bool> m_started = false;
+    QString m_helperPath;
 };

@@ -45,7 +45,8 @@ SpeechService::SpeechService(Options options)
 {
     if (m_options.helperPath.isEmpty())
         m_options.helperPath = defaultHelperPath();
-    ensureStarted();
+    if (m_options.helperStart == SpeechStart::AtOnce)
+        ensureStarted();
 }
 
 SpeechService::~SpeechService() = default;

@@ -2,6 +2,7 @@
 
 #include "helper_process.h"
 #include "speech_engine.h"
+#include "speech_start.h"
 
 #include <QSet>
 #include <QString>
@@ -16,6 +17,8 @@ struct SpeechServiceOptions {
     QString helperPath;
     // Passed to the helper (e.g. --dictionary DIR, --flite-dir DIR, --espeak-data DIR).
     QStringList helperArguments;
+    // OnStart: the helper starts with the first line rather than with the service.
+    SpeechStart helperStart = SpeechStart::AtOnce;
     // How long the helper may take to set itself up, and to render a line: the base
     // plus a share for each character, since long lines take longer.
     std::chrono::milliseconds startTimeout { 10'000 };
@@ -36,7 +39,8 @@ public:
     // prefix the program is installed in. Needs a QCoreApplication.
     static QString defaultHelperPath();
 
-    // Starts the helper in the background; the first line waits for it to be ready.
+    // Starts the helper in the background (see Options::helperStart); the first line waits
+    // for it to be ready.
     explicit SpeechService(Options options = {});
     ~SpeechService() override;
 
