@@ -46,6 +46,31 @@ private slots:
         QTRY_COMPARE(speech.said().join(u", "), expected);
     }
 
+    // A voice made to start later renders and plays nothing before it starts, for as long as
+    // a voice started at once takes to render the same, then says all that was asked for;
+    // one that must wait for speech starts by itself.
+    void aVoiceStartedLaterLosesNothing()
+    {
+        RecordingSpeech held;
+        RecordingSpeech control;
+        Voice later(held.engine, held.output, SpeechStart::OnStart);
+        Voice now(control.engine, control.output);
+        for (Voice* voice : { &later, &now }) {
+            voice->greet(u"Hi!"_s);
+            voice->prefetch({ u"one"_s });
+        }
+        QTRY_COMPARE(control.renderings(), (QStringList { u"Hi!"_s, u"one"_s }));
+        QCOMPARE(held.renderings(), QStringList());
+        later.start();
+        QTRY_COMPARE(held.renderings(), (QStringList { u"Hi!"_s, u"one"_s }));
+        QCOMPARE(held.said(), QStringList { u"say Hi!"_s });
+
+        RecordingSpeech waiting;
+        Voice waitsForIt(waiting.engine, waiting.output, SpeechStart::OnStart);
+        waitsForIt.SayAndWait(u"40 words/min"_s);
+        QCOMPARE(waiting.said().join(u", "), u"stop, say 40 words/min, wait"_s);
+    }
+
     // The likely next lines are rendered ahead, and each plays as itself within the call that
     // asks for it, whichever was rendered last; a change of voice or pace renders again, and
     // what is rendered ahead is rendered in the voice and at the pace it will be heard in.

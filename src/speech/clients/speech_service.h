@@ -17,7 +17,9 @@ struct SpeechServiceOptions {
     QString helperPath;
     // Passed to the helper (e.g. --dictionary DIR, --flite-dir DIR, --espeak-data DIR).
     QStringList helperArguments;
-    // OnStart: the helper starts with the first line rather than with the service.
+    // OnStart: the helper starts with the first line rather than with the service. A helper
+    // ends with the thread that started it: start it from one that lives as long as it is
+    // needed.
     SpeechStart helperStart = SpeechStart::AtOnce;
     // How long the helper may take to set itself up, and to render a line: the base
     // plus a share for each character, since long lines take longer.
