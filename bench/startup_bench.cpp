@@ -1,5 +1,6 @@
 // Prints how long Kelvaro takes from exec to its first frame on screen, next to a bare Qt
-// window covering the screen (bare_window) in the same run, alternating, 15 runs each. A frame
+// window covering the screen (bare_window), and the same window with a line of large text, in
+// the same run, alternating, 15 runs each. A frame
 // counts once the new top-level window's pixels differ from what the X server gave it when it
 // was mapped. Another build of Kelvaro, given as the argument, is measured in the same run too.
 // Run it on a display of its own with a sound server and, as on a desktop, a session bus (without
@@ -96,17 +97,22 @@ int main(int argc, char* argv[])
     const QString dir = QCoreApplication::applicationDirPath();
     qputenv("QT_QPA_PLATFORM", "xcb");
     const QString other = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    std::vector<double> bare, kelvaro, others;
+    const QString bareWindow = dir + QStringLiteral("/bare_window");
+    std::vector<double> bare, bareText, kelvaro, others;
     for (int run = 0; run < 15; ++run) {
         if (!other.isEmpty())
             if (const double ms = firstFrame(x, other, {}); ms >= 0)
                 others.push_back(ms);
-        if (const double ms = firstFrame(x, dir + QStringLiteral("/bare_window"), {}); ms >= 0)
+        if (const double ms = firstFrame(x, bareWindow, {}); ms >= 0)
             bare.push_back(ms);
+        if (const double ms = firstFrame(x, bareWindow, { QStringLiteral("--text") }); ms >= 0)
+            bareText.push_back(ms);
         if (const double ms = firstFrame(x, dir + QStringLiteral("/../src/kelvaro"), {}); ms >= 0)
             kelvaro.push_back(ms);
     }
     std::printf("exec to first frame, bare Qt window: %s\n", qUtf8Printable(summary(bare)));
+    std::printf("exec to first frame, bare window with a line of large text: %s\n",
+        qUtf8Printable(summary(bareText)));
     std::printf("exec to first frame, Kelvaro:        %s\n", qUtf8Printable(summary(kelvaro)));
     if (!other.isEmpty())
         std::printf("exec to first frame, %s: %s\n", argv[1], qUtf8Printable(summary(others)));
@@ -115,6 +121,11 @@ int main(int argc, char* argv[])
         std::sort(kelvaro.begin(), kelvaro.end());
         std::printf("Kelvaro / bare (medians): %.2f\n",
             kelvaro[kelvaro.size() / 2] / bare[bare.size() / 2]);
+        if (!bareText.empty()) {
+            std::sort(bareText.begin(), bareText.end());
+            std::printf("Kelvaro / bare with text (medians): %.2f\n",
+                kelvaro[kelvaro.size() / 2] / bareText[bareText.size() / 2]);
+        }
     }
     xcb_disconnect(x);
     return 0;
