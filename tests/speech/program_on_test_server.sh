@@ -6,6 +6,8 @@
 #     changes what is on screen), and Esc ends the program at once.
 #   healthy: a short line ("Good morning.") is heard, and nothing is printed on standard error
 #     or output, during the line or after it, up to Esc.
+#   killed: the program killed (SIGKILL) while both its helpers are stopped (SIGSTOP), so that
+#     they cannot see it end: no helper outlives it.
 set -euo pipefail
 extra_tools=(scrot parecord python3)
 source "$(dirname "$0")/../support/virtual_display.sh"
@@ -14,8 +16,9 @@ export XDG_RUNTIME_DIR="$runtime" PULSE_SERVER="unix:$runtime/pulse/native" QT_Q
 server=$(cat "$runtime/pulse/pid")
 [[ $(cat "/proc/$server/comm" 2>/dev/null) == pulseaudio ]] || fail "no test audio server in $3"
 work=$(mktemp -d)
-pid= recorder=
+pid= recorder= helpers=
 trap 'kill -CONT "$server"; [[ -n "$pid" ]] && kill "$pid" 2>/dev/null
+    [[ -n "$helpers" ]] && kill -KILL $helpers 2>/dev/null
     [[ -n "$recorder" ]] && kill "$recorder"; rm -rf "$work"' EXIT
 if [[ $case == hung ]]; then
     printf 'The first line.\nThe second line.\nThe third line.\n' >"$work/drill.txt"
@@ -44,7 +47,27 @@ settled() {
     done
     fail "the window did not settle after $1"
 }
-if [[ $case == hung ]]; then
+if [[ $case == killed ]]; then
+    for _ in $(seq 100); do
+        helpers=$(pgrep -P "$pid" -d ' ' '^kelvaro-' || true)
+        [[ $(wc -w <<<"$helpers") -eq 2 ]] && break
+        sleep 0.1
+    done
+    [[ $(wc -w <<<"$helpers") -eq 2 ]] || fail "both helpers did not start within 10 s: $helpers"
+    kill -STOP $helpers
+    kill -KILL "$pid"
+    wait "$pid" || true
+    pid=
+    # Gone, or dead and not yet reaped by whoever adopted it: within 5 s.
+    for _ in $(seq 50); do
+        alive=$(ps -o stat= -p "${helpers// /,}" | grep -vc '^Z' || true)
+        [[ $alive -eq 0 ]] && break
+        sleep 0.1
+    done
+    [[ $alive -eq 0 ]] || fail "$alive helpers outlived the program killed: $(ps -o pid,stat,comm -p "${helpers// /,}")"
+    echo "PASS: no helper outlived the program killed"
+    exit 0
+elif [[ $case == hung ]]; then
     settled start
     before=start
     for key in 1 f 0 f; do
