@@ -11,6 +11,7 @@ Usage: tests/mutation/run_mutants.py LIST [LIST...]   (from the top of the tree,
 build of the ci preset)
 """
 import pathlib
+import re
 import subprocess
 import sys
 
@@ -33,6 +34,18 @@ def run(command, timeout):
         return -1
 
 
+def failed_tests(command, timeout):
+    """The names of the tests that failed, or None when all passed."""
+    try:
+        done = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        return ["(timed out)"]
+    if done.returncode == 0:
+        return None
+    names = re.findall(r"^\s*\d+ - (\S+) \(", done.stdout, re.MULTILINE)
+    return names or ["(ctest failed)"]
+
+
 def main():
     killed, survived, stillborn = [], [], []
     for where, file, original, replacement, tests in mutants(sys.argv[1:]):
@@ -51,9 +64,10 @@ def main():
                 command = ["ctest", "--preset", "ci", "--stop-on-failure"]
                 if tests:
                     command += ["-R", tests]
-                if run(command, 900) != 0:
+                failed = failed_tests(command, 900)
+                if failed is not None:
                     killed.append(where)
-                    verdict = "killed"
+                    verdict = "killed by " + ",".join(failed)
                 else:
                     survived.append(where)
                     verdict = "SURVIVED"
