@@ -24,29 +24,6 @@ class WindowLayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // The display box in twips, and in pixels at 96 dpi.
-    void displayBoxFollowsTheClientArea_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<QRectF>("display"); // left, top, width, height
-        QTest::addColumn<QRect>("pixels");
-        QTest::newRow("900 x 500")
-            << 900 << 500 << QRectF(8.91, 10, 882.09, 380) << QRect(1, 1, 59, 25);
-        // 3840 x 2160 pixels at 96 dpi, far past what 16-bit units hold.
-        QTest::newRow("4K screen")
-            << 57600 << 32400 << QRectF(570.24, 648, 56453.76, 24624) << QRect(38, 43, 3764, 1642);
-    }
-
-    void displayBoxFollowsTheClientArea()
-    {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        const TwipBox box = layoutWindow(width, height).txtHyoji;
-        QTEST(QRectF(box.left, box.top, box.width, box.height), "display");
-        QTEST(twipsToPixels(box, 96, 96), "pixels");
-    }
-
     // The design sizes stay where they fit, and only there.
     void captionsKeepTheirDesignSizeWhereItFits_data()
     {
