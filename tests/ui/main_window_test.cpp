@@ -5,7 +5,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -454,30 +453,6 @@ private slots:
         dialog.hide();
         f.press(u"R1");
         QCOMPARE(f.seen(), u"||FontSize 101|"_s);
-    }
-
-    // A key held down (30 presses a second) on an engine ten times slower than that: every
-    // press moves on at once, and the line finally shown is the one heard.
-    void aHeldKeyNeverWaitsForSpeech()
-    {
-        WindowFixture f;
-        f.speech.engine.renderTime = std::chrono::milliseconds(300);
-        QStringList drill;
-        for (int n = 1; n <= 40; ++n)
-            drill += u"line %1"_s.arg(n);
-        f.openDrill(drill);
-        qint64 busy = 0;
-        for (int press = 0; press < 30; ++press) {
-            QElapsedTimer handling;
-            handling.start();
-            f.hold(Qt::Key_J, u"j"_s, press > 0);
-            busy += handling.elapsed();
-            QTest::qWait(33);
-        }
-        // Rendering on the window's thread alone would take 30 x 300 ms = 9 s.
-        QVERIFY2(busy < 3000, qPrintable(u"the presses took %1 ms"_s.arg(busy)));
-        QCOMPARE(f.window.displayText(), u"line 30"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(f.speech.said().last(), u"say line 30"_s, 15000);
     }
 };
 
