@@ -96,8 +96,7 @@ private slots:
         FakeDrill f(4);
         f.type(u"FF");
         f.time = u"0' 45\""_s;
-        f.files.insert(u"short.txt"_s, { u"x"_s });
-        f.open(u"short.txt"_s);
+        f.open(u"short.txt"_s, { u"x"_s });
 
         QCOMPARE(f.shownFilter, u"Text files (*.txt)"_s);
         const DrillState& state = f.run.state();

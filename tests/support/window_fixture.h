@@ -16,22 +16,21 @@
 // The real window with every outside effect recorded, or answered as the test sets it.
 struct WindowFixture : FakeWindowServices {
     Voice voice { speech.engine, speech.output };
-    // The voice and pace a learner chose on the command line, set before the window is made.
-    struct StartedAs {
-        StartedAs(Voice& voice, EnglishVoice english, SpeechPace pace)
-        {
-            voice.setEnglishVoice(english);
-            voice.setPace(pace);
-        }
-    } startedAs;
-    MainWindow window { services(voice) };
+    MainWindow window;
 
+    // Started with the voice and pace a learner chose on the command line.
     explicit WindowFixture(
         EnglishVoice englishVoice = DefaultEnglishVoice, SpeechPace pace = DefaultSpeechPace)
-        : startedAs(voice, englishVoice, pace)
+        : window(services(startedAs(englishVoice, pace)))
     {
         window.showOnScreen();
         QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+    Voice& startedAs(EnglishVoice englishVoice, SpeechPace pace)
+    {
+        voice.setEnglishVoice(englishVoice);
+        voice.setPace(pace);
+        return voice;
     }
 
     // A control missing by that name ends the test program, saying which.
@@ -83,11 +82,10 @@ struct WindowFixture : FakeWindowServices {
             data.setText(QStringLiteral("a line of text"));
         const QPoint over = find("txtHyoji")->mapTo(&window, QPoint(20, 20));
         QDragEnterEvent enter(over, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window.windowHandle(), &enter);
         QDragMoveEvent move(over, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window.windowHandle(), &move);
         QDropEvent dropped(over, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window.windowHandle(), &dropped);
+        for (QEvent* event : std::initializer_list<QEvent*> { &enter, &move, &dropped })
+            QCoreApplication::sendEvent(window.windowHandle(), event);
         return enter.isAccepted() + move.isAccepted();
     }
     // Runs `during` while the rate of a one-line drill is said, the first wait for speech;

@@ -9,6 +9,7 @@ import pathlib
 import shutil
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -46,14 +47,13 @@ def wait_for(what, condition, timeout=20.0):
         time.sleep(0.02)
 
 
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], check=True, capture_output=True,
+def xdotool(*args, check=True):
+    return subprocess.run(["xdotool", *args], check=check, capture_output=True,
                           text=True, timeout=30).stdout.split()
 
 
 def windows_named(title):
-    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                          capture_output=True, text=True, timeout=30).stdout.split()
+    return xdotool("search", "--onlyvisible", "--name", f"^{title}$", check=False)
 
 
 def descendants(node):
@@ -68,8 +68,7 @@ class AudioServer:
     """A private PulseAudio with one null sink, and a recorder of what it plays."""
 
     def __init__(self):
-        self.dir = pathlib.Path(subprocess.run(["mktemp", "-d", "/tmp/kelvaro-learner.XXXXXX"],
-                                               capture_output=True, text=True).stdout.strip())
+        self.dir = pathlib.Path(tempfile.mkdtemp(prefix="kelvaro-learner."))
         subprocess.run(["bash", str(PULSE_FIXTURE), "start", str(self.dir)], check=True)
         runtime = self.dir / "runtime"
         self.env = {"XDG_RUNTIME_DIR": str(runtime),
@@ -78,9 +77,6 @@ class AudioServer:
     def stop(self):
         subprocess.run(["bash", str(PULSE_FIXTURE), "stop", str(self.dir)])
         shutil.rmtree(self.dir, ignore_errors=True)
-
-    def record(self):
-        return Recording(self.env)
 
 
 class Recording:
@@ -333,7 +329,7 @@ def a_screen_reader_follows_the_drill(audio):
                     "an empty caption is reported as showing")
             for key, line in [("f", lines[0]), ("f", lines[1]), ("d", lines[1]), ("f", lines[2]),
                               ("s", lines[1]), ("f", lines[2]), ("f", lines[3])]:
-                mark = log.mark()
+                mark = len(log.lines)
                 k.keys(key)
                 wait_for(f"the line shown after {key}", lambda: k.line() == line)
                 log.wait_for(f"Orca speaking {line!r} after {key}", f"SPEECH OUTPUT: '{line}'",
@@ -374,9 +370,6 @@ class OrcaLog:
         except OSError:  # the terminal closed
             pass
 
-    def mark(self):
-        return len(self.lines)
-
     def wait_for(self, what, text, since=0, containing=""):
         return wait_for(what, lambda: any(text in line and containing in line
                                           for line in self.lines[since:]), 30)
@@ -395,7 +388,7 @@ def no_greeting_over_an_open_file(audio):
     """Started with a drill file the program opens it and says nothing; started without one it
     greets the learner (which shows that the recording hears it)."""
     for with_file in (True, False):
-        recording = audio.record()
+        recording = Recording(audio.env)
         try:
             wait_for("the recorder running", lambda: recording.seconds() > 1.0)
             started = recording.seconds()

@@ -24,24 +24,6 @@ class WindowLayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void displayBoxFollowsTheClientArea_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<QRectF>("display"); // left, top, width, height in twips
-        QTest::newRow("900 x 500") << 900 << 500 << QRectF(8.91, 10, 882.09, 380);
-        // 3840 x 2160 pixels at 96 dpi, far past what 16-bit units hold.
-        QTest::newRow("4K screen") << 57600 << 32400 << QRectF(570.24, 648, 56453.76, 24624);
-    }
-
-    void displayBoxFollowsTheClientArea()
-    {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        const TwipBox box = layoutWindow(width, height).txtHyoji;
-        QTEST(QRectF(box.left, box.top, box.width, box.height), "display");
-    }
-
     // The design sizes stay where they fit, and only there.
     void captionsKeepTheirDesignSizeWhereItFits_data()
     {
@@ -101,19 +83,9 @@ private slots:
             return std::abs(a.left() - b.left()) <= 1 && std::abs(a.top() - b.top()) <= 1
                 && std::abs(a.right() - b.right()) <= 1 && std::abs(a.bottom() - b.bottom()) <= 1;
         };
-        QVERIFY2(near(layout.txtHyoji, square.txtHyoji),
-            qPrintable(u"display box %1,%2 %3x%4"_s.arg(layout.txtHyoji.x())
-                           .arg(layout.txtHyoji.y())
-                           .arg(layout.txtHyoji.width())
-                           .arg(layout.txtHyoji.height())));
-        QVERIFY(near(layout.lblCount.box, square.lblCount.box));
-        QVERIFY(near(layout.lblSeiseki.box, square.lblSeiseki.box));
-    }
-
-    void displayBoxInPixelsOnA4kScreen()
-    {
-        const WindowLayout uhd = layoutWindow(pixelsToTwips(3840, 96), pixelsToTwips(2160, 96));
-        QCOMPARE(twipsToPixels(uhd.txtHyoji, 96, 96), QRect(38, 43, 3764, 1642));
+        QVERIFY2(near(layout.txtHyoji, square.txtHyoji), "display box");
+        QVERIFY2(near(layout.lblCount.box, square.lblCount.box), "count");
+        QVERIFY2(near(layout.lblSeiseki.box, square.lblSeiseki.box), "rate");
     }
 };
 
