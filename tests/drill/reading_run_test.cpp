@@ -126,6 +126,19 @@ private slots:
         QCOMPARE(f.errors.size(), 1);
     }
 
+    // A practice run of lines 3 and 1 starts over from its first line on a reset, and ends
+    // with the next file opened: a reset then reloads that file.
+    void practiceStartsOverAndEndsWithTheNextFile()
+    {
+        FakeDrill f(3);
+        f.run.practise({ u"drill.txt"_s, f.files[u"drill.txt"_s], { 3, 1 } });
+        f.type(u"FRF");
+        QCOMPARE(seen(f), u"line 3|count 2||"_s);
+        f.open(u"other.txt"_s, { u"other 1"_s, u"other 2"_s });
+        f.type(u"FRF");
+        QCOMPARE(seen(f), u"other 1|count 2||"_s);
+    }
+
     void resetReloadsTheLinesButNotTheCount()
     {
         FakeDrill f(3);
