@@ -66,6 +66,10 @@ private slots:
         QCOMPARE(runs[0].startedAtText, u"2026-12-08T09:00:00+09:00"_s);
         QCOMPARE(runs[0].finishedAtText, u"2026-12-08T09:00:09+09:00"_s);
         QCOMPARE(queryValue(recorded->file, u"SELECT title FROM drills"_s), u"one"_s);
+        QCOMPARE(queryValue(recorded->file,
+                     u"SELECT group_concat(text) FROM "
+                     u"(SELECT text FROM drill_lines ORDER BY line_number)"_s),
+            u"one,two,three"_s);
         // The rate is spoken and waited for as before.
         QVERIFY(drill.speech.log.join(u'|').endsWith(u"say 20 words/min|wait"_s));
     }

@@ -148,13 +148,13 @@ private slots:
     }
 
     // Each line of a run cuts off the one before and is played whole, at once, without gaps;
-    // the last one is shorter than any buffer. Waiting for a line handles the waiting thread's
-    // events meanwhile (the window decides what a key press may do then), and ends only once
-    // it has been played.
+    // one is longer than the wait's margin, the last shorter than any buffer. Waiting for a line
+    // handles the waiting thread's events meanwhile (the window decides what a key press may do
+    // then), and ends only once it has been played.
     void playsEveryLineOfARunWhole()
     {
         BackgroundAudioOutput output(kHelper);
-        const QList<int> run = QList<int>(6, 400) << 40;
+        const QList<int> run = QList<int>(5, 400) << 1600 << 40;
         bool handled = false;
         QTimer::singleShot(100, this, [&] { handled = true; });
         for (qsizetype line = 0; line < run.size(); ++line) {
@@ -251,7 +251,16 @@ private slots:
         QVERIFY2(output.isBusy(), "muted, it goes on silently");
         output.setVolume(1.0);
         QVERIFY(m_recorder.heardFor(m_recorder.now(), 600).contains(true));
-        output.stop();
+        // Muted, a helper started again stays muted.
+        output.setVolume(0.0);
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(u"^Speech is silent: the audio helper was killed by signal 9"_s));
+        QCOMPARE(::kill(audioHelper(), SIGKILL), 0);
+        QTRY_VERIFY(!output.isBusy());
+        const qsizetype mark = m_recorder.now();
+        output.play(sound(600));
+        output.waitUntilPlayed();
+        QVERIFY2(!m_recorder.heardFor(mark, 800).contains(true), "a helper started again is loud");
     }
 
     // The learner cuts a line half a second in, a hundred times: every next line is heard.
