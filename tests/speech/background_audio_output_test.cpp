@@ -24,9 +24,9 @@ const QString kHelper = QStringLiteral(KELVARO_AUDIO_HELPER);
 
 constexpr int kRate = NullSinkRecorder::kRate;
 
-Pcm sound(int ms, qint16 level = 10000)
+Pcm sound(int ms, qint16 level = 10000, int rate = kRate)
 {
-    return { QList<qint16>(kRate * ms / 1000, level), kRate };
+    return { QList<qint16>(rate * ms / 1000, level), rate };
 }
 
 // Renders every text as the same loud sound, and counts what it rendered.
@@ -148,13 +148,14 @@ private slots:
     }
 
     // Each line of a run cuts off the one before and is played whole, at once, without gaps;
-    // one is longer than the wait's margin, the last shorter than any buffer. Waiting for a line
-    // handles the waiting thread's events meanwhile (the window decides what a key press may do
-    // then), and ends only once it has been played.
+    // one is longer than the wait's margin and comes at another sample rate, the last is
+    // shorter than any buffer. Waiting for a line handles the waiting thread's events meanwhile
+    // (the window decides what a key press may do then), and ends only once it has been played.
     void playsEveryLineOfARunWhole()
     {
         BackgroundAudioOutput output(kHelper);
         const QList<int> run = QList<int>(5, 400) << 1600 << 40;
+        const QList<int> rates = QList<int>(5, kRate) << 16000 << kRate; // Flite's, then back
         bool handled = false;
         QTimer::singleShot(100, this, [&] { handled = true; });
         for (qsizetype line = 0; line < run.size(); ++line) {
@@ -162,7 +163,7 @@ private slots:
             output.stop();
             QElapsedTimer waited;
             waited.start();
-            output.play(sound(run[line]));
+            output.play(sound(run[line], 10000, rates[line]));
             output.waitUntilPlayed();
             QVERIFY(handled);
             QVERIFY2(waited.elapsed() >= run[line] * 9 / 10,
