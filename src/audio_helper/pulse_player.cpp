@@ -115,6 +115,11 @@ void PulsePlayer::setVolume(double gain)
 {
     const Locked lock(m_loop);
     m_gain = std::clamp(gain, 0.0, 1.0);
+    applyVolume();
+}
+
+void PulsePlayer::applyVolume()
+{
     if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY)
         return;
     pa_cvolume volume;
@@ -251,6 +256,9 @@ void PulsePlayer::onStreamState(pa_stream* stream, void* self)
     PulsePlayer& player = *playerOf(self);
     switch (pa_stream_get_state(stream)) {
     case PA_STREAM_READY:
+        // A server that restores each program's last volume (PipeWire's does) overrides the
+        // one asked for at connection: a stream made while muted would mute the next ones.
+        player.applyVolume();
         player.pump();
         return;
     case PA_STREAM_FAILED: {

@@ -64,6 +64,8 @@ private:
     void openStream(int sampleRate);
     void dropStream();
     void pump();
+    // Sets the stream's volume to the gain asked for, once it is ready.
+    void applyVolume();
     void drainIfDue();
     void cork(bool corked);
     void track(pa_operation* operation);
