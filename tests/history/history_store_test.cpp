@@ -32,7 +32,6 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Starts a writer of `runs` runs into `file`.
 std::unique_ptr<QProcess> startWriter(const QString& file, int runs)
 {
     auto writer = std::make_unique<QProcess>();
