@@ -27,7 +27,6 @@ qsizetype firstSound(const QList<qint16>& samples)
     return samples.size();
 }
 
-// How long the first sound comes after the start.
 double leadIn(const Pcm& pcm)
 {
     return double(firstSound(pcm.samples)) / pcm.sampleRate;
