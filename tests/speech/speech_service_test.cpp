@@ -32,17 +32,6 @@ QString missing(const QString& name)
     return QDir::tempPath() + u"/kelvaro-test-no-such-"_s + name;
 }
 
-// The state letter of a process in /proc ('Z' once it has died and waits to be reaped).
-QChar processState(qint64 pid)
-{
-    QFile stat(u"/proc/%1/stat"_s.arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray line = stat.readAll();
-    const qsizetype end = line.lastIndexOf(')');
-    return end >= 0 && end + 2 < line.size() ? QChar(char16_t(line[end + 2])) : QChar();
-}
-
 } // namespace
 
 // The speech helper seen from the program: speech comes back whatever happens to it.
@@ -131,7 +120,10 @@ private slots:
 
         // A helper gone while nothing was asked of it is not any line's fault.
         ::kill(pid_t(second), SIGKILL);
-        QTRY_COMPARE(processState(second), u'Z');
+        QTRY_VERIFY([&] { // a process that died reads an empty command line
+            QFile commandLine(u"/proc/%1/cmdline"_s.arg(second));
+            return !commandLine.open(QIODevice::ReadOnly) || commandLine.readAll().isEmpty();
+        }());
         // Seen between lines or when the line is handed over, as the kernel closes the socket.
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(u"(before it began .*killed by signal 9|killed by signal 9.* "
