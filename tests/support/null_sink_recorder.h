@@ -102,7 +102,6 @@ public:
         return true;
     }
 
-    // Waits until the given milliseconds have been recorded after the position.
     bool waitForRecorded(qsizetype from, int milliseconds, int timeoutMs = 20000)
     {
         return waitUntil(
@@ -133,7 +132,6 @@ public:
 
     bool heardSince(qsizetype from) const { return loudness(from).contains(true); }
 
-    // The samples recorded from the position on, up to the count.
     QList<qint16> samples(qsizetype from, qsizetype count) const
     {
         const std::lock_guard lock(m_mutex);
