@@ -7,6 +7,7 @@ import contextlib
 import os
 import pathlib
 import shutil
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -179,11 +180,11 @@ class Kelvaro:
 
 
 @contextlib.contextmanager
-def opened(audio, lines, name="drill.txt", env=None):
+def opened(audio, lines, name="drill.txt", env=None, options=()):
     """The program started on a drill file of these lines, named relative to the working
     folder, once it shows the file open without an error box."""
     (WORK / name).write_text("".join(line + "\n" for line in lines), encoding="utf-8")
-    with Kelvaro(audio, name, env=env) as k:
+    with Kelvaro(audio, *options, name, env=env) as k:
         wait_for("the file opened", lambda: k.caption("Lines left") == f"count {len(lines)}")
         fail_if(windows_named("Open Text File"),
                 f"{name} given at start was reported as unreadable")
@@ -463,6 +464,51 @@ def prints_and_exits_without_a_window(audio):
             raise Failure(f"{args}: exit {run.returncode}, {run.stdout!r}, {run.stderr!r}")
 
 
+def two_runs_are_kept_with_the_rates_shown(audio):
+    """Two whole runs leave two rows in the history, each with the rate the window showed and
+    the time of each of its three lines; the Progress window opened over the drill closes on
+    Esc and leaves the drill running; with --no-history nothing is kept at all."""
+    data = WORK / "data"
+    database = data / "kelvaro" / "history.sqlite"
+    shutil.rmtree(data, ignore_errors=True)
+    env = {"XDG_DATA_HOME": str(data)}
+
+    def query(sql):
+        with contextlib.closing(sqlite3.connect(database, timeout=5)) as db:
+            return db.execute(sql).fetchall()
+
+    def runs_kept():
+        return database.exists() and query("SELECT count(*) FROM runs")[0][0]
+
+    lines = ["one", "two", "three"]
+    shown = []
+    with opened(audio, lines, env=env) as k:
+        for run in (1, 2):
+            to_the_rate(k, lines)
+            shown.append(int(k.caption("Reading rate").split()[0]))
+            wait_for(f"run {run} kept", lambda: runs_kept() == run, 30)
+            k.keys("r")
+        k.keys("ctrl+p")
+        progress = wait_for("the Progress window", lambda: windows_named("Progress"), 30)[0]
+        xdotool("windowfocus", "--sync", progress, "key", "Escape")
+        wait_for("Esc closing Progress", lambda: not windows_named("Progress"))
+        fail_if(k.process.poll() is not None, "Esc in the Progress window ended the program")
+        xdotool("windowfocus", "--sync", k.window, "key", "Escape")
+        fail_if(not k.ended_within(10), "Esc left the program running")
+    kept = query("SELECT rate, lines, practice, (SELECT count(*) FROM line_times t "
+                 "WHERE t.run_id = runs.id) FROM runs ORDER BY id")
+    fail_if(kept != [(rate, 3, 0, 3) for rate in shown],
+            f"kept {kept} (rate, lines, practice, line times); the window showed {shown}")
+
+    shutil.rmtree(data)
+    data.mkdir()
+    with opened(audio, lines, env=env, options=["--no-history"]) as k:
+        to_the_rate(k, lines)
+        k.keys("Escape")
+        fail_if(not k.ended_within(10), "Esc left the program running")
+    fail_if(any(data.iterdir()), f"--no-history left {[p.name for p in data.iterdir()]}")
+
+
 TESTS = [both_hands_drive_the_drill,
          keys_typed_while_speech_is_awaited_run_afterwards,
          esc_while_the_rate_is_said_ends_at_once,
@@ -471,7 +517,8 @@ TESTS = [both_hands_drive_the_drill,
          a_screen_reader_follows_the_drill,
          no_greeting_over_an_open_file,
          every_caption_whole_at_200_percent,
-         prints_and_exits_without_a_window]
+         prints_and_exits_without_a_window,
+         two_runs_are_kept_with_the_rates_shown]
 
 
 def main():
