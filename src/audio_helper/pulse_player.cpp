@@ -20,6 +20,9 @@ constexpr auto kNoAnswer = 3s;
 constexpr auto kNotPlaying = 2s;
 constexpr auto kRetry = 500ms;
 constexpr pa_usec_t kTickUsec = 250'000;
+// How long after a stream is made a server may still apply the volume it keeps for the
+// program (PipeWire's session manager does so on its own time), over the one asked for.
+constexpr auto kVolumeRestoreWindow = 5s;
 
 QString errorText(int error)
 {
@@ -170,6 +173,9 @@ void PulsePlayer::onContextState(pa_context* context, void* self)
     PulsePlayer& player = *playerOf(self);
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
+        pa_context_set_subscribe_callback(context, &PulsePlayer::onServerEvent, self);
+        player.track(
+            pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr));
         player.m_contextReady = true;
         player.m_hung = false;
         player.m_offlineCause.clear();
@@ -258,6 +264,8 @@ void PulsePlayer::onStreamState(pa_stream* stream, void* self)
     case PA_STREAM_READY:
         // A server that restores each program's last volume (PipeWire's does) overrides the
         // one asked for at connection: a stream made while muted would mute the next ones.
+        // It may do so after this, too: see onServerEvent.
+        player.m_streamReadyAt = Clock::now();
         player.applyVolume();
         player.pump();
         return;
@@ -397,6 +405,27 @@ void PulsePlayer::cork(bool corked)
 {
     m_corked = corked;
     track(pa_stream_cork(m_stream, corked, nullptr, nullptr));
+}
+
+void PulsePlayer::onServerEvent(
+    pa_context* context, pa_subscription_event_type_t type, std::uint32_t index, void* self)
+{
+    PulsePlayer& player = *playerOf(self);
+    if ((type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_CHANGE || !player.m_stream
+        || pa_stream_get_state(player.m_stream) != PA_STREAM_READY
+        || index != pa_stream_get_index(player.m_stream)
+        || Clock::now() - player.m_streamReadyAt > kVolumeRestoreWindow)
+        return;
+    player.track(
+        pa_context_get_sink_input_info(context, index, &PulsePlayer::onStreamVolume, self));
+}
+
+void PulsePlayer::onStreamVolume(pa_context*, const pa_sink_input_info* info, int, void* self)
+{
+    PulsePlayer& player = *playerOf(self);
+    // Later changes are the learner's own, in the desktop's mixer: they stay.
+    if (info && pa_cvolume_avg(&info->volume) != pa_sw_volume_from_linear(player.m_gain))
+        player.applyVolume();
 }
 
 void PulsePlayer::track(pa_operation* operation)

@@ -83,6 +83,10 @@ private:
     static void onDrained(pa_stream* stream, int success, void* self);
     static void onTiming(pa_stream* stream, int success, void* self);
     static void onServerInfo(pa_context* context, const pa_server_info* info, void* self);
+    static void onServerEvent(
+        pa_context* context, pa_subscription_event_type_t type, std::uint32_t index, void* self);
+    static void onStreamVolume(
+        pa_context* context, const pa_sink_input_info* info, int last, void* self);
     static void onTick(
         pa_mainloop_api* api, pa_time_event* event, const struct timeval* when, void* self);
 
@@ -99,6 +103,7 @@ private:
     pa_stream* m_stream = nullptr;
     int m_streamRate = 0;
     Clock::time_point m_streamSince;
+    Clock::time_point m_streamReadyAt;
     bool m_corked = true;
     std::size_t m_ahead = 0; // written since the server last asked for more
 

@@ -261,6 +261,10 @@ private slots:
         output.play(sound(600));
         output.waitUntilPlayed();
         QVERIFY2(!m_recorder.heardFor(mark, 800).contains(true), "a helper started again is loud");
+        // A server that restores the last volume of a program's stream (PipeWire's does) must
+        // not keep the program's next output silent.
+        BackgroundAudioOutput next(kHelper);
+        QVERIFY2(playUntilHeard(next, sound(300)) >= 0, "the next start is silent");
     }
 
     // The learner cuts a line half a second in, a hundred times: every next line is heard.
