@@ -17,7 +17,6 @@ int main(int argc, char* argv[])
         QFont font = label->font();
         font.setPointSize(100);
         label->setFont(font);
-        label->move(0, 0);
     }
     window.show();
     return app.exec();

@@ -1,8 +1,8 @@
 // Prints how long Kelvaro takes from exec to its first frame on screen, next to a bare Qt
 // window covering the screen (bare_window), and the same window with a line of large text, in
-// the same run, alternating, 15 runs each. A frame
-// counts once the new top-level window's pixels differ from what the X server gave it when it
-// was mapped. Another build of Kelvaro, given as the argument, is measured in the same run too.
+// the same run, alternating, 15 runs each. A frame counts once the new top-level window's
+// pixels differ from what the X server gave it when it was mapped. Another build of Kelvaro,
+// given as the argument, is measured in the same run too.
 // Run it on a display of its own with a sound server and, as on a desktop, a session bus (without
 // one, the first accessible name makes Qt try to launch a bus, which no desktop pays), e.g.:
 //   xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session --
