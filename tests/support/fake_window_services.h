@@ -43,15 +43,8 @@ struct FakeWindowServices : ProgramExit,
     std::optional<QFont> chooseFont() override { return font; }
     std::optional<QColor> chooseColor() override { return color; }
     bool startEditor() override { return editorInstalled; }
-    void reportError(const QString& t, const QString& m) override
-    {
-        errors += t + QLatin1Char(':') + m;
-    }
-    void showInformation(const QString& t, const QString& m) override
-    {
-        shown += t + QLatin1Char(':') + m;
-    }
-
+    void reportError(const QString& t, const QString& m) override { errors += t + u':' + m; }
+    void showInformation(const QString& t, const QString& m) override { shown += t + u':' + m; }
     void showProgress() override { ++progressShown; }
 
     WindowServices services(Voice& voice)
