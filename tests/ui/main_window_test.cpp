@@ -329,7 +329,7 @@ private slots:
     void keysTypedDuringTheRateRunAfterIt()
     {
         WindowFixture f;
-        const auto state = [&] {
+        const auto state = [&]() -> QString {
             return f.seen() + u'|' + QString::number(f.speech.volume()) + u'|'
                 + f.readPaths.join(u',');
         };
