@@ -10,7 +10,6 @@
 
 using namespace Qt::StringLiterals;
 
-// "line 1" to "line <count>", each followed by `dots` dots, with Windows' line ends.
 static QByteArray numberedLines(int count, int dots = 0)
 {
     QByteArray bytes;

@@ -85,9 +85,9 @@ private slots:
     }
 
     // The window covers the screen without being maximized; the greeting cuts off no speech.
-    // The whole menu tree. Open loads the chosen file, and a cancel keeps the drill. The chosen
-    // font and colour go to the display box, not to the FontSize caption. A missing editor is
-    // explained and the program goes on.
+    // The whole menu tree; keys typed in an open menu are the menu's. Open loads the chosen
+    // file, and a cancel keeps the drill. The chosen font and colour go to the display box, not
+    // to the FontSize caption. A missing editor is explained and the program goes on.
     void startsWithTheGreetingAndTheMenus()
     {
         WindowFixture f;
@@ -105,6 +105,12 @@ private slots:
         f.file.clear(); // cancelled
         f.trigger("mnuFileOpen");
         f.press(u"F");
+        f.type(Qt::Key_V, Qt::AltModifier); // a menu open: a key the window gets is the menu's
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QCOMPARE(QApplication::activePopupWidget()->objectName(), u"mnuVoice"_s);
+        f.type(Qt::Key_J);
+        f.type(Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
         QCOMPARE(f.seen(), u"一|count 2|FontSize 100|"_s);
         QWidget* display = f.find("txtHyoji");
         const QFont before = display->font();

@@ -24,9 +24,8 @@ class WindowLayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Where the design sizes do not fit, the captions shrink, but no more than needed:
-    // captions a step larger would not fit at this scale. (The window test checks that they
-    // keep their design size where it fits.)
+    // Where the design sizes do not fit, captions shrink, but no more than needed: a step larger
+    // would not fit. (The window test checks the design sizes where they fit.)
     void captionsShrinkNoMoreThanNeeded_data()
     {
         QTest::addColumn<QSize>("client");
