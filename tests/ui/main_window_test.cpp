@@ -45,8 +45,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A long line is shown whole, Space included; a held key repeats, cutting off the line
-    // before; size steps round halves to even and refuse zero.
+    // A long line is shown whole, Space included; a held key (a repeated press from the window
+    // system) cuts off the line before; size steps round halves to even and refuse zero.
     void keysBeyondTheTable()
     {
         WindowFixture f;
@@ -55,7 +55,6 @@ private slots:
         f.openDrill({ longLine, u"two"_s });
         f.press(u" ");
         QCOMPARE(display->fitted().shownText(), longLine);
-        // Held down: the window system hands the window a repeated press.
         QKeyEvent held(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, u"j"_s, true);
         QCoreApplication::sendEvent(f.window.windowHandle(), &held);
         QTRY_COMPARE(f.speech.said().mid(f.speech.said().size() - 3),
