@@ -10,11 +10,11 @@
 
 using namespace Qt::StringLiterals;
 
-static QByteArray numberedLines(int count)
+static QByteArray numberedLines(int count, int dots = 0)
 {
     QByteArray bytes;
     for (int n = 1; n <= count; ++n)
-        bytes += "line " + QByteArray::number(n) + "\r\n";
+        bytes += "line " + QByteArray::number(n) + QByteArray(dots, '.') + "\r\n";
     return bytes;
 }
 
@@ -64,11 +64,8 @@ private slots:
         // Reading stops once 3001 lines are complete, and not before: CR LF is one line end
         // also where the file is read in several pieces, and a last line that begins exactly
         // where a piece (64 KiB) does is still read.
-        QByteArray longLines;
-        for (int n = 1; n <= 3002; ++n)
-            longLines += "line " + QByteArray::number(n) + QByteArray(200, '.') + "\r\n";
-        row("3002 long CR LF lines", longLines, 3001, u"line 1"_s + QString(200, u'.'),
-            u"line 3001"_s + QString(200, u'.'));
+        row("3002 long CR LF lines", numberedLines(3002, 200), 3001,
+            u"line 1"_s + QString(200, u'.'), u"line 3001"_s + QString(200, u'.'));
         row("last line on a piece of its own",
             QByteArray("x\r\n").repeated(2999) + QByteArray(65536 - 2999 * 3 - 2, 'y')
                 + "\r\nlast\r\n",

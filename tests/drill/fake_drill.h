@@ -51,15 +51,13 @@ struct FakeDrill : DrillView, Clock, DrillFileReader, FileChooser, ErrorReporter
             run.Open();
         speech.log.clear();
     }
-    void open(const QString& path)
+    // Opens `path` as chosen in the dialog, holding `lines` when some are given.
+    void open(const QString& path, const QStringList& lines = {})
     {
+        if (!lines.isEmpty())
+            files[path] = lines;
         answer = path;
         run.Open();
-    }
-    void open(const QString& path, const QStringList& lines)
-    {
-        files[path] = lines;
-        open(path);
     }
 
     // Runs the keys in turn: F Start, D Repeat, S Back, R Reset, O open the file again; a

@@ -36,12 +36,11 @@ private slots:
         row("first line", "F", "line 1|count 3||", "stop, say line 1");
         row("last line", "FFF", "line 3|count 1||", "stop, say line 3");
         row("finish", "FFF+++F", "|-|0' 45\"|4 words/min", "stop, say 4 words/min, wait");
-        row("Start after the finish", "FFF+FF", "Reset: [R] or [U]|-|0' 15\"|12 words/min",
-            "stop, say Reset: [R] or [U], wait", true);
-        row("Repeat after the finish", "FFF+FD", "Reset: [R] or [U]|-|0' 15\"|12 words/min",
-            "stop, say Reset: [R] or [U], wait", true);
-        row("Back after the finish", "FFF+FS", "Reset: [R] or [U]|-|0' 15\"|12 words/min",
-            "stop, say Reset: [R] or [U], wait", true);
+        const char* notice = "Reset: [R] or [U]|-|0' 15\"|12 words/min";
+        const char* saidNotice = "stop, say Reset: [R] or [U], wait";
+        row("Start after the finish", "FFF+FF", notice, saidNotice, true);
+        row("Repeat after the finish", "FFF+FD", notice, saidNotice, true);
+        row("Back after the finish", "FFF+FS", notice, saidNotice, true);
         row("Repeat before any line", "D", "|count 3||", "");
         row("Repeat", "FFD", "line 2|count 2||", "stop, say line 2");
         row("Back on the first line", "FS", "line 1|count 3||", "stop, say line 1");

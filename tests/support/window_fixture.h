@@ -66,12 +66,6 @@ struct WindowFixture : FakeWindowServices {
     {
         QTest::keyClick(window.windowHandle(), key, modifiers);
     }
-    // A key press as the window system hands it to the window, held down when `autoRepeat`.
-    void hold(Qt::Key key, const QString& text, bool autoRepeat)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
-        QCoreApplication::sendEvent(window.windowHandle(), &press);
-    }
     // Drags `urls` (or, with none, a line of text) over the drill line and drops them there;
     // how many of the drag's entry and move the window accepted.
     int drop(const QList<QUrl>& urls)
@@ -101,15 +95,5 @@ struct WindowFixture : FakeWindowServices {
         press(u"FF");
         speech.output.onWait = nullptr;
         return waits;
-    }
-    // The names of the checked items among `items`.
-    QStringList checked(std::initializer_list<const char*> items)
-    {
-        QStringList names;
-        for (const char* name : items) {
-            if (find<QAction>(name)->isChecked())
-                names += QLatin1String(name);
-        }
-        return names;
     }
 };

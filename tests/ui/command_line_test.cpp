@@ -4,8 +4,7 @@
 
 using namespace Qt::StringLiterals;
 
-constexpr int NoVoice = -1;
-constexpr int NoPace = -1;
+constexpr int NotGiven = -1; // a voice or pace
 
 class TestCommandLine : public QObject {
     Q_OBJECT
@@ -19,7 +18,7 @@ private slots:
         QTest::addColumn<int>("pace");
         QTest::addColumn<bool>("noHistory");
         const auto row = [](const char* name, const QStringList& arguments, const QString& file,
-                             int voice = NoVoice, int pace = NoPace, bool noHistory = false) {
+                             int voice = NotGiven, int pace = NotGiven, bool noHistory = false) {
             QTest::newRow(name) << arguments << file << voice << pace << noHistory;
         };
         row("nothing: the greeting", {}, {});
@@ -31,17 +30,17 @@ private slots:
         row("a pace, a voice and a file",
             { u"--pace"_s, u"slower"_s, u"--voice=male"_s, u"a.txt"_s }, u"a.txt"_s,
             int(EnglishVoice::Male), int(SpeechPace::Slower));
-        row("pace joined by =, any case", { u"--pace=Faster"_s }, {}, NoVoice,
+        row("pace joined by =, any case", { u"--pace=Faster"_s }, {}, NotGiven,
             int(SpeechPace::Faster));
-        row("the normal pace named", { u"--pace"_s, u"normal"_s }, {}, NoVoice,
+        row("the normal pace named", { u"--pace"_s, u"normal"_s }, {}, NotGiven,
             int(SpeechPace::Normal));
         row("Qt's own options are not taken for the file",
             { u"-platform"_s, u"offscreen"_s, u"-style=fusion"_s, u"-reverse"_s, u"a.txt"_s },
             u"a.txt"_s);
         row("a file whose name starts with a dash, after --", { u"--"_s, u"-v.txt"_s },
             u"-v.txt"_s);
-        row("no history, with a file", { u"--no-history"_s, u"a.txt"_s }, u"a.txt"_s, NoVoice,
-            NoPace, true);
+        row("no history, with a file", { u"--no-history"_s, u"a.txt"_s }, u"a.txt"_s, NotGiven,
+            NotGiven, true);
     }
 
     void runsTheDrill()
@@ -53,8 +52,8 @@ private slots:
         QCOMPARE(command.action, CommandLine::Action::Run);
         QTEST(command.file, "file");
         QTEST(command.noHistory, "noHistory");
-        QCOMPARE(command.voice ? int(*command.voice) : NoVoice, voice);
-        QCOMPARE(command.pace ? int(*command.pace) : NoPace, pace);
+        QCOMPARE(command.voice ? int(*command.voice) : NotGiven, voice);
+        QCOMPARE(command.pace ? int(*command.pace) : NotGiven, pace);
     }
 
     // An error goes to standard error with exit status 2, followed by the usage to see what
@@ -109,8 +108,7 @@ private slots:
                 u"(default male)"_s, u"--pace <PACE>"_s, u"slower, normal or faster"_s,
                 u"(default normal)"_s, u"FILE"_s, u"--no-history"_s, u"history.sqlite"_s })
             QVERIFY2(help.contains(shown), qPrintable(shown));
-        QVERIFY(!help.contains(u"platform"_s));
-        QVERIFY(!help.contains(u"<executable_name>"_s));
+        QVERIFY(!help.contains(u"platform"_s) && !help.contains(u"<executable_name>"_s));
     }
 };
 

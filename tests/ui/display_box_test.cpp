@@ -134,9 +134,7 @@ private slots:
         box.fitted();
         QCOMPARE(box.fitsMade(), 1);
 
-        QFont font = box.font();
-        font.setPointSizeF(101); // 1
-        box.setFont(font);
+        box.setFont(proportionalFont(101)); // 1
         box.fitted();
         QCOMPARE(box.fitsMade(), 2);
         box.resize(900, 400);
@@ -150,7 +148,6 @@ private slots:
         // The learner's size stays as chosen and comes back for the next line that fits.
         QCOMPARE(box.font().pointSizeF(), 101.0);
         QCOMPARE(box.fitted().font().pointSizeF(), 101.0);
-        QCOMPARE(box.text(), u"next"_s);
     }
 
     // What is painted stays inside the box: nothing of a long line spills past its edges.

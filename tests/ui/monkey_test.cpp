@@ -16,12 +16,8 @@ class MonkeyTest : public QObject {
 private slots:
     void randomUseAgreesWithTheDrill()
     {
-        const quint32 seed = qEnvironmentVariableIsSet("KELVARO_MONKEY_SEED")
-            ? quint32(qEnvironmentVariableIntValue("KELVARO_MONKEY_SEED"))
-            : 20261207;
-        const int events = qEnvironmentVariableIsSet("KELVARO_MONKEY_EVENTS")
-            ? qEnvironmentVariableIntValue("KELVARO_MONKEY_EVENTS")
-            : 3000;
+        const quint32 seed = qEnvironmentVariable("KELVARO_MONKEY_SEED", u"20261207"_s).toUInt();
+        const int events = qEnvironmentVariable("KELVARO_MONKEY_EVENTS", u"3000"_s).toInt();
         qInfo("seed %u, %d events", seed, events);
         QRandomGenerator random(seed);
 
