@@ -98,7 +98,7 @@ class TestBackgroundAudioOutput : public QObject {
     NullSinkRecorder m_recorder;
 
     // Says the line and waits until it is heard; the position it was heard from, or -1.
-    qsizetype playUntilHeard(BackgroundAudioOutput& output, const Pcm& pcm)
+    qsizetype playUntilHeard(BackgroundAudioOutput& output, const Pcm& pcm, int timeoutMs = 5000)
     {
         const qsizetype mark = m_recorder.now();
         // Only a line still heard is cut: a stop that cuts nothing would hide one that is lost.
@@ -112,7 +112,7 @@ class TestBackgroundAudioOutput : public QObject {
                 from = at < 0 ? -1 : mark + at * (kRate / 100);
                 return at >= 0;
             },
-            5000);
+            timeoutMs);
         return from;
     }
 
@@ -249,9 +249,7 @@ private slots:
         QVERIFY2(worst <= 30, qPrintable(u"heard until %1 ms after the stop"_s.arg(worst)));
         QTRY_VERIFY2(!output.isBusy(), "the queue dropped too");
 
-        output.play(sound(3000));
-        QVERIFY(NullSinkRecorder::waitUntil(
-            [&] { return m_recorder.heardSince(m_recorder.now() - kRate / 50); }, 10000));
+        QVERIFY(playUntilHeard(output, sound(3000), 10000) >= 0);
         output.setVolume(0.0);
         QVERIFY2(
             !m_recorder.heardFor(m_recorder.now(), 600).mid(10).contains(true), "muted at once");
@@ -456,10 +454,7 @@ private slots:
             QVERIFY(pactl({ u"suspend-sink"_s, u"null"_s, u"0"_s }));
             QVERIFY2(waitReturned, "the wait hung");
             QVERIFY2(gaveUp, "the stalled line held up the output");
-            const qsizetype mark = m_recorder.now();
-            output.play(sound(300));
-            QVERIFY(
-                NullSinkRecorder::waitUntil([&] { return m_recorder.heardSince(mark); }, 10000));
+            QVERIFY(playUntilHeard(output, sound(300), 10000) >= 0);
         }
         BackgroundAudioOutput output(kHelper);
         QVERIFY(playUntilHeard(output, sound(3000)) >= 0);
@@ -469,10 +464,7 @@ private slots:
         QTRY_VERIFY(!output.isBusy());
         QVERIFY(pactl({ u"load-module"_s, u"module-null-sink"_s, u"sink_name=null"_s }));
         QVERIFY(m_recorder.start());
-        const qsizetype mark = m_recorder.now();
-        output.play(sound(300));
-        QVERIFY2(NullSinkRecorder::waitUntil([&] { return m_recorder.heardSince(mark); }, 10000),
-            "nothing heard on the new device");
+        QVERIFY2(playUntilHeard(output, sound(300), 10000) >= 0, "nothing heard on the new device");
     }
 
     // Stopped for 40 s, the PulseAudio server hangs past any time-out of its own; killed and

@@ -114,8 +114,6 @@ private slots:
         RecordingSpeech speech;
         speech.engine.renderTime = 300ms;
         Voice voice(speech.engine, speech.output);
-        QElapsedTimer calls;
-        calls.start();
         qint64 busy = 0;
         for (int line = 1; line <= 30; ++line) {
             QElapsedTimer call;

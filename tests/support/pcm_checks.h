@@ -36,8 +36,7 @@ inline double medianPitch(const Pcm& pcm)
         double best = 0;
         qsizetype bestLag = 0;
         for (qsizetype lag = shortest; lag <= longest; ++lag) {
-            double product = 0;
-            double shifted = 0;
+            double product = 0, shifted = 0;
             for (qsizetype i = 0; i < frame; ++i) {
                 product += double(s[i]) * s[i + lag];
                 shifted += double(s[i + lag]) * s[i + lag];
