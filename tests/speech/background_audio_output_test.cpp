@@ -287,8 +287,7 @@ private slots:
             if (!heard)
                 unheard.append(line);
             else
-                NullSinkRecorder::waitUntil(
-                    [&] { return m_recorder.now() >= from + kRate / 2; }, 2000);
+                m_recorder.waitForRecorded(from, 500, 2000);
         }
         output.stop();
         QVERIFY2(unheard.isEmpty(),

@@ -29,18 +29,13 @@ inline QList<pid_t> childProcesses(const QString& name)
     return found;
 }
 
-// Where each descriptor the process holds leads (a file's path, "socket:[...]", ...).
+// Where each descriptor the process holds leads: for a file, its path.
 inline QStringList openDescriptors(pid_t pid)
 {
     QStringList targets;
-    const QString dir = QStringLiteral("/proc/%1/fd").arg(pid);
+    const QDir dir(QStringLiteral("/proc/%1/fd").arg(pid));
     for (const QString& fd :
-        QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot)) {
-        char target[4096];
-        const ssize_t size
-            = ::readlink(QFile::encodeName(dir + u'/' + fd).constData(), target, sizeof target);
-        if (size > 0)
-            targets.append(QFile::decodeName(QByteArray(target, size)));
-    }
+        dir.entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot))
+        targets.append(QFile::symLinkTarget(dir.filePath(fd)));
     return targets;
 }

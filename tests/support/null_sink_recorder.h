@@ -30,10 +30,7 @@ public:
     static constexpr int kRate = 22050;
     static constexpr int kLoud = 1000;
 
-    NullSinkRecorder() = default;
     ~NullSinkRecorder() { end(); }
-    NullSinkRecorder(const NullSinkRecorder&) = delete;
-    NullSinkRecorder& operator=(const NullSinkRecorder&) = delete;
 
     // Starts (or starts again) recording; false if nothing comes within the timeout.
     bool start(int timeoutMs = 20000)
