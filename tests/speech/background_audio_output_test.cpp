@@ -16,7 +16,6 @@
 #include <fcntl.h>
 
 using namespace Qt::StringLiterals;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -46,6 +45,12 @@ struct ToneEngine : SpeechEngine {
     int milliseconds = 2000;
     std::atomic<int> rendered = 0;
 };
+
+// The learner is told why speech went silent.
+void expectSilence(const QString& why)
+{
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Speech is silent: "_s + why));
+}
 
 bool pactl(const QStringList& arguments)
 {
@@ -220,7 +225,7 @@ private slots:
         for (int cut = 0; cut < 15 && measured < 5; ++cut) {
             QVERIFY2(playUntilHeard(output, sound(3000)) >= 0, "the line was not heard");
             QTest::qWait(300);
-            const Clock::time_point pressed = Clock::now();
+            const auto pressed = std::chrono::steady_clock::now();
             output.stop();
             const qsizetype at = m_recorder.positionAt(pressed);
             if (at < 0)
@@ -332,8 +337,7 @@ private slots:
     {
         QFETCH(QString, helper);
         QFETCH(QString, warning);
-        QTest::ignoreMessage(
-            QtWarningMsg, QRegularExpression(u"^Speech is silent: the audio helper "_s + warning));
+        expectSilence(u"the audio helper "_s + warning);
         BackgroundAudioOutput output(helper);
         output.play(sound(100));
         QTRY_VERIFY(!output.isBusy());
@@ -352,8 +356,7 @@ private slots:
     {
         BackgroundAudioOutput output(kHelper);
         QVERIFY(playUntilHeard(output, sound(3000)) >= 0);
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression(u"^Speech is silent: the audio helper was killed by signal 9"_s));
+        expectSilence(u"the audio helper was killed by signal 9"_s);
         QCOMPARE(::kill(audioHelper(), SIGKILL), 0);
         QTRY_VERIFY(!output.isBusy());
         qsizetype mark = m_recorder.now();
@@ -371,8 +374,7 @@ private slots:
         // Nothing of an earlier line may pass for speech that came back.
         QVERIFY(NullSinkRecorder::waitUntil(
             [&] { return !m_recorder.heardSince(m_recorder.now() - kRate * 3 / 10); }, 5000));
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression(u"^Speech is silent: the audio helper stopped answering"_s));
+        expectSilence(u"the audio helper stopped answering"_s);
         QCOMPARE(::kill(stuck, SIGSTOP), 0);
         waited.start();
         mark = m_recorder.now();
@@ -439,8 +441,7 @@ private slots:
         QVERIFY(pactl({ u"suspend-sink"_s, u"null"_s, u"1"_s }));
         { // an output says a device failure once: the second part has an output of its own
             BackgroundAudioOutput output(kHelper);
-            QTest::ignoreMessage(QtWarningMsg,
-                QRegularExpression(u"^Speech is silent: the sound device is suspended"_s));
+            expectSilence(u"the sound device is suspended"_s);
             output.play(sound(500));
             QTimer rescue; // ends a hung wait, so that it is reported and the sink resumed
             rescue.setSingleShot(true);
@@ -457,8 +458,7 @@ private slots:
         }
         BackgroundAudioOutput output(kHelper);
         QVERIFY(playUntilHeard(output, sound(3000)) >= 0);
-        QTest::ignoreMessage(
-            QtWarningMsg, QRegularExpression(u"^Speech is silent: the sound device went away"_s));
+        expectSilence(u"the sound device went away"_s);
         QVERIFY(pactl({ u"unload-module"_s, u"module-null-sink"_s }));
         QTRY_VERIFY(!output.isBusy());
         QVERIFY(pactl({ u"load-module"_s, u"module-null-sink"_s, u"sink_name=null"_s }));
@@ -484,8 +484,7 @@ private slots:
         QVERIFY2(speechComesBack(voice), "no speech to begin with");
         QTest::failOnWarning(QRegularExpression(u".*"_s));
 
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression(u"^Speech is silent: the sound server does not answer\\.$"_s));
+        expectSilence(u"the sound server does not answer\\.$"_s);
         const pid_t server = serverPid();
         QCOMPARE(::kill(server, SIGSTOP), 0);
         qint64 stall = longestStallWhileSpeaking(voice, 40000);
@@ -498,8 +497,7 @@ private slots:
         QVERIFY2(stall < 1000, qPrintable(u"the thread stalled for %1 ms"_s.arg(stall)));
         QVERIFY2(speechComesBack(voice), "no speech after the server went on");
 
-        QTest::ignoreMessage(
-            QtWarningMsg, QRegularExpression(u"^Speech is silent: the sound server went away"_s));
+        expectSilence(u"the sound server went away"_s);
         QCOMPARE(::kill(serverPid(), SIGKILL), 0);
         // Started again some seconds later, as a crashed server is by its session.
         stall = longestStallWhileSpeaking(voice, 8000);
@@ -517,8 +515,7 @@ private slots:
         BackgroundAudioOutput output(kHelper);
         QVERIFY(playUntilHeard(output, sound(3000)) >= 0);
         output.setVolume(0.0);
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression(u"^Speech is silent: the audio helper was killed by signal 9"_s));
+        expectSilence(u"the audio helper was killed by signal 9"_s);
         QCOMPARE(::kill(audioHelper(), SIGKILL), 0);
         QTRY_VERIFY(!output.isBusy());
         const qsizetype mark = m_recorder.now();

@@ -2,7 +2,6 @@
 #include "japanese_reader.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -83,8 +82,8 @@ private slots:
 
     // The check a learner would make by ear, made on espeak-ng's phonemes instead: the raw
     // kanji switch to English for "Chinese letter" and digits are spelled out one by one; the
-    // readings, numbers included, are said as Japanese, and MeCab reads a number's reading
-    // back as written.
+    // readings, numbers included, are said as Japanese (no kanji left to switch to English),
+    // and MeCab reads a number's reading back as written.
     void readingsAreSpokenAsJapanese()
     {
         const JapaneseReader reader;
@@ -99,8 +98,6 @@ private slots:
         for (const QString& text :
             { kanjiLine, u"1200円"_s, u"10時"_s, u"3.5キロ"_s, u"2026年"_s, u"090-1234-5678"_s }) {
             const QString reading = reader.reading(text);
-            QVERIFY2(!reading.contains(QRegularExpression(u"[\\x{4E00}-\\x{9FFF}]"_s)),
-                qPrintable(reading));
             if (text != kanjiLine)
                 QCOMPARE(reader.reading(reading).remove(u' '), QString(reading).remove(u' '));
             const QString said = phonemes(reading);
