@@ -25,9 +25,8 @@ stop_servers() {
 
 stop_servers # on start too: one left over from an interrupted run would hold the socket
 [[ ${1:?start or stop} == stop ]] && exit 0
-for name in "${programs[@]}"; do
-    type -P "$name" >/dev/null || { echo "needs $name (scripts/install-deps.sh test)" >&2; exit 1; }
-done
+type -P "${programs[@]}" >/dev/null ||
+    { echo "needs ${programs[*]} (scripts/install-deps.sh test)" >&2; exit 1; }
 rm -rf "$runtime" && mkdir -p "$runtime" "$dir/home" && chmod 700 "$runtime"
 export XDG_RUNTIME_DIR="$runtime" HOME="$dir/home" PIPEWIRE_RUNTIME_DIR="$runtime"
 unset PULSE_SERVER DISPLAY WAYLAND_DISPLAY PIPEWIRE_REMOTE

@@ -125,8 +125,8 @@ private slots:
     }
 
     // Lines that start softly, as each voice says them: what is heard is the voice's own
-    // audio from 10 ms before its first sound above -40 dB re its peak, sample for sample
-    // after a 2 ms fade-in, and nothing that loud is lost before the cut.
+    // audio from 10 ms before its first sound above -40 dB re its peak (so nothing that loud is
+    // lost), sample for sample after a 2 ms fade-in.
     void softOnsetsAreKept_data()
     {
         QTest::addColumn<EnglishVoice>("voice");
@@ -171,10 +171,6 @@ private slots:
             QCOMPARE(cut, expectedCut);
             QVERIFY(heard.samples.mid(faded) == own.samples.mid(cut + faded));
         }
-        const int lost = peakOf(own.samples.first(cut + faded));
-        QVERIFY2(lost <= onsetLevel(peakOf(own.samples)),
-            qPrintable(
-                u"lost a sample of %1 against a peak of %2"_s.arg(lost).arg(peakOf(own.samples))));
     }
 
     // The same audio cut into chunks of different sizes keeps the same samples.
