@@ -402,9 +402,7 @@ private slots:
         BackgroundAudioOutput output(kHelper);
         const pid_t audio = audioHelper(); // started, with that home
         qputenv("HOME", home);
-        SpeechServiceOptions options;
-        options.helperPath = QStringLiteral(KELVARO_SPEECH_HELPER);
-        SpeechService speech(options);
+        SpeechService speech({ .helperPath = QStringLiteral(KELVARO_SPEECH_HELPER) });
         for (const pid_t helper : { audio, pid_t(speech.helperProcessId()) }) {
             QVERIFY(helper > 0);
             // Until it has started the helper's own program, a child is a copy of this one,
