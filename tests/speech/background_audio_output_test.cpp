@@ -106,15 +106,10 @@ class TestBackgroundAudioOutput : public QObject {
         if (output.isBusy())
             output.stop();
         output.play(pcm);
-        qsizetype from = -1;
+        qsizetype at = -1; // in the 10 ms pieces heard since the mark
         NullSinkRecorder::waitUntil(
-            [&] {
-                const qsizetype at = m_recorder.loudness(mark).indexOf(true);
-                from = at < 0 ? -1 : mark + at * (kRate / 100);
-                return at >= 0;
-            },
-            timeoutMs);
-        return from;
+            [&] { return (at = m_recorder.loudness(mark).indexOf(true)) >= 0; }, timeoutMs);
+        return at < 0 ? -1 : mark + at * (kRate / 100);
     }
 
     // Says a line every 300 ms for the given time while a timer on this thread notes the
