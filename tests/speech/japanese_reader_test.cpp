@@ -80,10 +80,9 @@ private slots:
         QCOMPARE(reading.contains(u' ') ? read : QString(read).remove(u' '), reading);
     }
 
-    // The check a learner would make by ear, made on espeak-ng's phonemes instead: the raw
-    // kanji switch to English for "Chinese letter" and digits are spelled out one by one; the
-    // readings, numbers included, are said as Japanese (no kanji left to switch to English),
-    // and MeCab reads a number's reading back as written.
+    // The check a learner would make by ear, made on espeak-ng's phonemes: raw kanji switch to
+    // English ("Chinese letter") and digits are spelled out; the readings, numbers included,
+    // are said as Japanese, and MeCab reads a number's reading back as written.
     void readingsAreSpokenAsJapanese()
     {
         const JapaneseReader reader;

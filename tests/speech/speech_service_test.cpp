@@ -111,7 +111,6 @@ private slots:
         QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal)));
         const qint64 second = service.helperProcessId();
         QVERIFY(second != first && second > 0);
-        // The line that killed the helper is not sent again.
         QVERIFY(service.synthesize(longLine, EnglishVoice::Male, SpeechPace::Normal).isEmpty());
         QCOMPARE(service.helperProcessId(), second);
 

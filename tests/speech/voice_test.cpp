@@ -46,13 +46,11 @@ private slots:
         QTRY_COMPARE(speech.said().join(u", "), expected);
     }
 
-    // A voice made to start later renders and plays nothing before it starts, for as long as
-    // a voice started at once takes to render the same, then says all that was asked for;
-    // one that must wait for speech starts by itself.
+    // Started later, a voice renders nothing while one started at once renders the same, then
+    // says all that was asked for; one that must wait for speech starts by itself.
     void aVoiceStartedLaterLosesNothing()
     {
-        RecordingSpeech held;
-        RecordingSpeech control;
+        RecordingSpeech held, control;
         Voice later(held.engine, held.output, SpeechStart::OnStart);
         Voice now(control.engine, control.output);
         for (Voice* voice : { &later, &now }) {

@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <sys/types.h>
-#include <unistd.h>
 
 // The processes this one has started that run the named program (as /proc names it, at most
 // 15 characters), whichever thread started them.
