@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# program_on_test_server.sh hung|healthy <kelvaro> <audio server directory>: the real program
-# on a virtual X display with the test audio server.
+# program_on_test_server.sh hung|healthy|killed <kelvaro> <audio server directory>: the real
+# program on a virtual X display with the test audio server.
 #   hung: the server stopped (SIGSTOP) as if it had hung; the window still comes up and answers
 #     every key (1 a larger font, F the next line, 0 a smaller font, F the line after: each
 #     changes what is on screen), and Esc ends the program at once.

@@ -18,11 +18,7 @@ struct SpeechLog {
     // Each text the engine rendered, in order, as "<voice name>:<pace name>:<text>", leaving
     // out the voice and the pace where they are the default.
     QStringList renderings() const { return read(rendered); }
-    double volume() const
-    {
-        const std::lock_guard lock(mutex);
-        return gain;
-    }
+    double volume() const { return read(gain); }
     void clear()
     {
         const std::lock_guard lock(mutex);
@@ -34,10 +30,10 @@ struct SpeechLog {
         const std::lock_guard lock(mutex);
         list.append(entry);
     }
-    QStringList read(const QStringList& list) const
+    template <typename Value> Value read(const Value& value) const
     {
         const std::lock_guard lock(mutex);
-        return list;
+        return value;
     }
 
     mutable std::mutex mutex;
