@@ -44,11 +44,9 @@ start pipewire-pulse
 export PULSE_SERVER="unix:$socket"
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 # Just after start-up the server may still refuse the module ("Not supported"): try again.
+load_sink() { pactl load-module module-null-sink sink_name=null >/dev/null 2>&1; }
 loaded=
-for _ in $(seq 50); do
-    pactl load-module module-null-sink sink_name=null >/dev/null 2>&1 && loaded=1 && break
-    sleep 0.2
-done
+for _ in $(seq 50); do load_sink && loaded=1 && break; sleep 0.2; done
 [[ -n $loaded ]] && pactl set-default-sink null || { echo "no null sink; see $dir/*.log" >&2; exit 1; }
 # Ready once the session manager has made the sink the default.
 for _ in $(seq 100); do
