@@ -12,6 +12,8 @@
 #include <thread>
 
 using namespace Qt::StringLiterals;
+using enum EnglishVoice;
+using enum SpeechPace;
 
 namespace {
 
@@ -44,11 +46,10 @@ private slots:
     {
         QTest::addColumn<EnglishVoice>("voice");
         QTest::addColumn<QString>("line");
-        QTest::newRow("Flite male") << EnglishVoice::Male << DrillLine;
-        QTest::newRow("Flite female") << EnglishVoice::Female << DrillLine;
-        QTest::newRow("espeak-ng") << EnglishVoice::Espeak << DrillLine;
-        QTest::newRow("espeak-ng Japanese")
-            << EnglishVoice::Male << u"私は毎朝七時に起きて、駅まで歩きます。"_s;
+        QTest::newRow("Flite male") << Male << DrillLine;
+        QTest::newRow("Flite female") << Female << DrillLine;
+        QTest::newRow("espeak-ng") << Espeak << DrillLine;
+        QTest::newRow("espeak-ng Japanese") << Male << u"私は毎朝七時に起きて、駅まで歩きます。"_s;
     }
 
     void eachPaceFromAWorkerThread()
@@ -62,10 +63,10 @@ private slots:
             worker.join();
             return audible(pcm) ? seconds(pcm) : 0.0;
         };
-        const double normal = length(SpeechPace::Normal);
-        const double slower = length(SpeechPace::Slower);
-        const double faster = length(SpeechPace::Faster);
-        const double again = length(SpeechPace::Normal);
+        const double normal = length(Normal);
+        const double slower = length(Slower);
+        const double faster = length(Faster);
+        const double again = length(Normal);
         QVERIFY2(slower > 1.2 * normal && faster < 0.88 * normal && faster > 0.4 * normal
                 && std::abs(again - normal) < 0.01 * normal,
             qPrintable(
@@ -79,13 +80,13 @@ private slots:
     {
         SpeechService service({ .helperPath = kHelper, .helperStart = SpeechStart::OnStart });
         QCOMPARE(service.helperProcessId(), -1);
-        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal)));
+        QVERIFY(audible(service.synthesize(DrillLine, Male, Normal)));
         const qint64 helper = service.helperProcessId();
-        for (EnglishVoice voice : { EnglishVoice::Male, EnglishVoice::Espeak }) {
-            QVERIFY(audible(service.synthesize(CrashingJapanese, voice, SpeechPace::Normal)));
-            QVERIFY(audible(service.synthesize(u"s'"_s.repeated(220), voice, SpeechPace::Normal)));
+        for (EnglishVoice voice : { Male, Espeak }) {
+            QVERIFY(audible(service.synthesize(CrashingJapanese, voice, Normal)));
+            QVERIFY(audible(service.synthesize(u"s'"_s.repeated(220), voice, Normal)));
         }
-        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal)));
+        QVERIFY(audible(service.synthesize(DrillLine, Male, Normal)));
         QCOMPARE(service.helperProcessId(), helper);
     }
 
@@ -99,19 +100,18 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(
                 u"speech helper closed its end .*killed by signal 9.*not sent again"_s));
-        const Pcm cut
-            = service.synthesize(longLine, EnglishVoice::Male, SpeechPace::Normal, [&](const Pcm&) {
-                  if (++pieces == 1)
-                      ::kill(pid_t(service.helperProcessId()), SIGKILL);
-              });
+        const Pcm cut = service.synthesize(longLine, Male, Normal, [&](const Pcm&) {
+            if (++pieces == 1)
+                ::kill(pid_t(service.helperProcessId()), SIGKILL);
+        });
         // What was sent before the kill still arrives, but the line counts as silent.
         QVERIFY(pieces >= 1);
         QVERIFY(cut.isEmpty());
 
-        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal)));
+        QVERIFY(audible(service.synthesize(DrillLine, Male, Normal)));
         const qint64 second = service.helperProcessId();
         QVERIFY(second != first && second > 0);
-        QVERIFY(service.synthesize(longLine, EnglishVoice::Male, SpeechPace::Normal).isEmpty());
+        QVERIFY(service.synthesize(longLine, Male, Normal).isEmpty());
         QCOMPARE(service.helperProcessId(), second);
 
         // A helper gone while nothing was asked of it is not any line's fault.
@@ -124,7 +124,7 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(u"(before it began .*killed by signal 9|killed by signal 9.* "
                                u"between lines).*starts again"_s));
-        QVERIFY(audible(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal)));
+        QVERIFY(audible(service.synthesize(DrillLine, Male, Normal)));
     }
 
     void hungHelperIsStoppedInTime()
@@ -132,17 +132,16 @@ private slots:
         using namespace std::chrono_literals;
         SpeechService service(
             { .helperPath = kHelper, .lineTimeout = 800ms, .timeoutPerCharacter = 0us });
-        QVERIFY(audible(service.synthesize(u"Ready."_s, EnglishVoice::Male, SpeechPace::Normal)));
+        QVERIFY(audible(service.synthesize(u"Ready."_s, Male, Normal)));
         ::kill(pid_t(service.helperProcessId()), SIGSTOP);
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(
                 u"did not finish within 800 ms.*stopped answering and was killed"_s));
         QElapsedTimer waited;
         waited.start();
-        QVERIFY(service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal).isEmpty());
+        QVERIFY(service.synthesize(DrillLine, Male, Normal).isEmpty());
         QVERIFY(waited.elapsed() < 10'000);
-        QVERIFY(
-            audible(service.synthesize(u"Back again."_s, EnglishVoice::Male, SpeechPace::Normal)));
+        QVERIFY(audible(service.synthesize(u"Back again."_s, Male, Normal)));
     }
 
     void missingHelperLeavesSilenceWithOneWarning()
@@ -153,8 +152,7 @@ private slots:
                 + QRegularExpression::escape(options.helperPath) + u"\\).*goes on silently"_s));
         SpeechService service(options);
         for (int line = 0; line < 5; ++line)
-            QVERIFY(
-                service.synthesize(DrillLine, EnglishVoice::Male, SpeechPace::Normal).isEmpty());
+            QVERIFY(service.synthesize(DrillLine, Male, Normal).isEmpty());
     }
 
     void missingPartsDegrade_data()
@@ -188,12 +186,12 @@ private slots:
         if (arguments.first() == u"--flite-dir") // one line for each of the two voices
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
         SpeechService service({ .helperPath = kHelper, .helperArguments = arguments });
-        const Pcm pcm = service.synthesize(line, EnglishVoice::Male, SpeechPace::Normal);
+        const Pcm pcm = service.synthesize(line, Male, Normal);
         QCOMPARE(::audible(pcm), audible);
         if (audible)
             QTEST(pcm.sampleRate, "sampleRate");
         // Said once, not again for the next line.
-        service.synthesize(line, EnglishVoice::Female, SpeechPace::Normal);
+        service.synthesize(line, Female, Normal);
     }
 };
 

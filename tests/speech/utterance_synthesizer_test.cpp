@@ -13,6 +13,8 @@
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
+using enum EnglishVoice;
+using enum SpeechPace;
 
 namespace {
 
@@ -31,12 +33,12 @@ qsizetype firstSound(const QList<qint16>& samples)
 // The voice's own audio of a line, before anything of ours touches it.
 Pcm untrimmed(const QString& line, EnglishVoice voice)
 {
-    if (voice == EnglishVoice::Espeak)
+    if (voice == Espeak)
         return EspeakVoices().render(line, EspeakVoices::Language::English, 1'000'000);
     Pcm pcm { {}, FliteVoices::SampleRate };
     FliteVoices().render(line.toLatin1(),
-        voice == EnglishVoice::Female ? FliteVoices::Speaker::Female : FliteVoices::Speaker::Male,
-        1.0, [&](const qint16* samples, qsizetype count) {
+        voice == Female ? FliteVoices::Speaker::Female : FliteVoices::Speaker::Male, 1.0,
+        [&](const qint16* samples, qsizetype count) {
             pcm.samples.append(QList<qint16>(samples, samples + count));
             return true;
         });
@@ -83,28 +85,22 @@ private slots:
         QTest::addColumn<int>("sampleRate");
         QTest::addColumn<double>("shortest");
         QTest::addColumn<double>("longest");
-        const SpeechPace normal = SpeechPace::Normal;
         const QString huge = u"word "_s.repeated(200'000);
-        QTest::newRow("male") << EnglishVoice::Male << DrillLine << normal << 16000 << 1.5 << 5.0;
-        QTest::newRow("female") << EnglishVoice::Female << DrillLine << normal << 16000 << 1.5
-                                << 5.0;
-        QTest::newRow("espeak-ng")
-            << EnglishVoice::Espeak << DrillLine << normal << 22050 << 1.5 << 5.0;
-        QTest::newRow("Japanese") << EnglishVoice::Male << u"私はペンを持っています。"_s << normal
-                                  << 22050 << 1.0 << 5.0;
-        QTest::newRow("mixed") << EnglishVoice::Female
-                               << u"I have a pen. 私はペンを持っています。"_s << normal << 22050
-                               << 2.0 << 7.0;
+        QTest::newRow("male") << Male << DrillLine << Normal << 16000 << 1.5 << 5.0;
+        QTest::newRow("female") << Female << DrillLine << Normal << 16000 << 1.5 << 5.0;
+        QTest::newRow("espeak-ng") << Espeak << DrillLine << Normal << 22050 << 1.5 << 5.0;
+        QTest::newRow("Japanese") << Male << u"私はペンを持っています。"_s << Normal << 22050 << 1.0
+                                  << 5.0;
+        QTest::newRow("mixed") << Female << u"I have a pen. 私はペンを持っています。"_s << Normal
+                               << 22050 << 2.0 << 7.0;
         QTest::newRow("accents are read by Flite")
-            << EnglishVoice::Male << u"A naïve café."_s << normal << 16000 << 0.5 << 4.0;
+            << Male << u"A naïve café."_s << Normal << 16000 << 0.5 << 4.0;
         QTest::newRow("what Flite cannot spell goes to espeak-ng")
-            << EnglishVoice::Male << u"Привет"_s << normal << 22050 << 0.3 << 4.0;
+            << Male << u"Привет"_s << Normal << 22050 << 0.3 << 4.0;
         QTest::newRow("the notice, brackets unread")
-            << EnglishVoice::Male << u"Reset: [R] or [U]"_s << normal << 16000 << 0.8 << 4.0;
-        QTest::newRow("huge, by espeak-ng")
-            << EnglishVoice::Espeak << huge << SpeechPace::Slower << 22050 << 60.0 << 120.0;
-        QTest::newRow("huge, by Flite")
-            << EnglishVoice::Male << huge << SpeechPace::Slower << 16000 << 60.0 << 120.0;
+            << Male << u"Reset: [R] or [U]"_s << Normal << 16000 << 0.8 << 4.0;
+        QTest::newRow("huge, by espeak-ng") << Espeak << huge << Slower << 22050 << 60.0 << 120.0;
+        QTest::newRow("huge, by Flite") << Male << huge << Slower << 16000 << 60.0 << 120.0;
     }
 
     void eachVoiceSpeaksALine()
@@ -138,9 +134,9 @@ private slots:
             { "/θ/", u"Thirty thousand thin threads were thrown."_s },
         };
         for (const auto& [sound, line] : lines) {
-            QTest::addRow("male %s", sound) << EnglishVoice::Male << line;
-            QTest::addRow("female %s", sound) << EnglishVoice::Female << line;
-            QTest::addRow("espeak-ng %s", sound) << EnglishVoice::Espeak << line;
+            QTest::addRow("male %s", sound) << Male << line;
+            QTest::addRow("female %s", sound) << Female << line;
+            QTest::addRow("espeak-ng %s", sound) << Espeak << line;
         }
     }
 
@@ -159,7 +155,7 @@ private slots:
         const qsizetype cut = own.samples.size() - heard.samples.size();
         const qsizetype expectedCut = std::max<qsizetype>(0, firstSound(own.samples) - preRoll);
         const qsizetype faded = cut > 0 ? own.sampleRate * 2 / 1000 : 0;
-        if (voice == EnglishVoice::Espeak) {
+        if (voice == Espeak) {
             // espeak-ng carries state from one call to the next, so two renderings of a line
             // differ by a few samples: the cut is compared within a millisecond, and what is
             // heard starts its sound 10 ms in.
@@ -237,9 +233,8 @@ private slots:
     // espeak-ng choice is espeak-ng's own English voice, British like the program always had.
     void eachChoiceIsTheVoiceItNames()
     {
-        const double male = medianPitch(m_synthesizer.synthesize(DrillLine, EnglishVoice::Male));
-        const double female
-            = medianPitch(m_synthesizer.synthesize(DrillLine, EnglishVoice::Female));
+        const double male = medianPitch(m_synthesizer.synthesize(DrillLine, Male));
+        const double female = medianPitch(m_synthesizer.synthesize(DrillLine, Female));
         QVERIFY2(male > 70 && female > male * 1.3,
             qPrintable(u"male %1 Hz, female %2 Hz"_s.arg(male).arg(female)));
         // Also after a Japanese line, which switches espeak-ng to another voice.
@@ -255,8 +250,8 @@ private slots:
     {
         const QString englishLine = u"Look at this long sentence, my friend."_s;
         const QString japaneseLine = u"ペンです。"_s;
-        const double english = seconds(m_synthesizer.synthesize(englishLine, EnglishVoice::Male));
-        const double japanese = seconds(m_synthesizer.synthesize(japaneseLine, EnglishVoice::Male));
+        const double english = seconds(m_synthesizer.synthesize(englishLine, Male));
+        const double japanese = seconds(m_synthesizer.synthesize(japaneseLine, Male));
         QVERIFY(english > 1.5 * japanese);
         const auto near = [&](double heard, double alone) {
             return qAbs(heard - alone) < (alone == english ? 0.15 : 0.3) * alone;
@@ -267,7 +262,7 @@ private slots:
             m_synthesizer.render(
                 englishFirst ? englishLine + u' ' + japaneseLine
                              : japaneseLine + u' ' + englishLine,
-                EnglishVoice::Male, SpeechPace::Normal, [&](int rate) { sampleRate = rate; },
+                Male, Normal, [&](int rate) { sampleRate = rate; },
                 [&](const QList<qint16>& samples) {
                     pieces.append(double(samples.size()) / sampleRate);
                 });
@@ -284,8 +279,8 @@ private slots:
 
     void pausesAndSilenceSpeakNothing()
     {
-        QVERIFY(m_synthesizer.synthesize(u" ... "_s, EnglishVoice::Male).isEmpty());
-        QVERIFY(m_synthesizer.synthesize(QString(), EnglishVoice::Espeak).isEmpty());
+        QVERIFY(m_synthesizer.synthesize(u" ... "_s, Male).isEmpty());
+        QVERIFY(m_synthesizer.synthesize(QString(), Espeak).isEmpty());
     }
 };
 
