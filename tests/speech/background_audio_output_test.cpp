@@ -20,7 +20,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kHelper = QStringLiteral(KELVARO_AUDIO_HELPER);
-
 constexpr int kRate = NullSinkRecorder::kRate;
 
 bool onPipeWire()
@@ -145,8 +144,7 @@ class TestBackgroundAudioOutput : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY2(
-            m_recorder.start(), "nothing recorded: run through ctest, which starts the server");
+        QVERIFY2(m_recorder.start(), "nothing recorded: run by ctest, which starts the server");
     }
 
     // Each line of a run cuts off the one before and is played whole, at once, without gaps;

@@ -24,8 +24,7 @@ private slots:
         };
         row("particle は reads ワ, を as pronounced", u"私はペンを持っています。"_s,
             u"ワタシワペンヲモッテイマス。"_s);
-        row("particle へ reads エ, long vowels as pronounced", u"学校へ行きます"_s,
-            u"ガッコーエイキマス"_s);
+        row("へ reads エ, long vowels as pronounced", u"学校へ行きます"_s, u"ガッコーエイキマス"_s);
         row("a long sentence is cut between words", u"今日は良い天気ですね明日も晴れるでしょうか"_s,
             u"キョーワヨイテンキデスネアシタモハレル デショウカ"_s);
         row("a full stop starts a new phrase", u"今日は良い天気ですね。私は学校へ行きます。"_s,
@@ -35,8 +34,7 @@ private slots:
         row("o'clock", u"10時"_s, u"ジュージ"_s);
         row("a decimal and a unit MeCab reads", u"3.5キロ"_s, u"サンテンゴキロ"_s);
         row("a year", u"2026年"_s, u"ニセンニジューロクネン"_s);
-        row("a phone number", u"090-1234-5678"_s,
-            u"ゼロキューゼロノイチニーサンヨンノゴーロクナナハチ"_s);
+        row("phone", u"090-1234-5678"_s, u"ゼロキューゼロノイチニーサンヨンノゴーロクナナハチ"_s);
         row("full-width digits", u"１２００円です"_s, u"センニヒャクエンデス"_s);
         row("thousands separators", u"1,234,567円"_s,
             u"ヒャクニジューサンマンヨンセンゴヒャクロクジューナナエン"_s);
@@ -57,8 +55,7 @@ private slots:
         row("h counters", u"1本、3本、6杯、10匹"_s, u"イッポン、サンボン、ロッパイ、ジュッピキ"_s);
         row("minutes", u"1分3分4分5分"_s, u"イップンサンプンヨンプンゴフン"_s);
         row("k and s counters", u"6個8歳1冊"_s, u"ロッコハッサイイッサツ"_s);
-        row("days of the month", u"1日から20日まで、14日"_s,
-            u"ツイタチカラハツカマデ、ジューヨッカ"_s);
+        row("dates", u"1日から20日まで、14日"_s, u"ツイタチカラハツカマデ、ジューヨッカ"_s);
         row("people", u"1人と2人と4人"_s, u"ヒトリトフタリトヨニン"_s);
         row("months", u"4月、7月、9月"_s, u"シガツ、シチガツ、クガツ"_s);
         row("large numbers", u"10000人と1兆円"_s, u"イチマンニントイッチョーエン"_s);

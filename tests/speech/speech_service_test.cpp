@@ -20,7 +20,6 @@ namespace {
 const QString DrillLine = u"The quick brown fox jumps over the lazy dog."_s;
 const QString CrashingJapanese = u"Q.今日は良い天気ですね明日も晴れるでしょうか私は学校へ行きます"
                                  u"友達と一緒に勉強しました先生はとても親切で優しい人です"_s;
-
 const QString kHelper = QStringLiteral(KELVARO_SPEECH_HELPER);
 
 QString missing(const QString& name)

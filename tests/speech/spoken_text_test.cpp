@@ -24,8 +24,7 @@ private slots:
         QTest::newRow("plural abbreviations stay whole") << u"CDs and URLs"_s << u"CDs and URLs"_s;
         QTest::newRow("plain sentence untouched") << u"I have a pen. 私はペンを持っています。"_s
                                                   << u"I have a pen. 私はペンを持っています。"_s;
-        QTest::newRow("full-width letters and half-width kana")
-            << u"ＡＢＣ ｶﾀｶﾅ"_s << u"ABC カタカナ"_s;
+        QTest::newRow("full-width Latin, half-width kana") << u"ＡＢＣ ｶﾀｶﾅ"_s << u"ABC カタカナ"_s;
         QTest::newRow("nested brackets keep the inner pair's text") << u"[[x]]"_s << u"[x]"_s;
         QTest::newRow("numbers and times untouched") << u"3:05 12.5%"_s << u"3:05 12.5%"_s;
     }
@@ -64,8 +63,7 @@ private slots:
             << QStringList { u"en:A"_s, u"ja:〇"_s, u"en:B"_s, u"ja:〆"_s, u"en:C"_s };
         QTest::newRow("the marks around them are not")
             << u"A\u3004\u3008B"_s << QStringList { u"en:A\u3004\u3008B"_s };
-        QTest::newRow("kanji outside the basic plane")
-            << u"𠮷野家"_s << QStringList { u"ja:𠮷野家"_s };
+        QTest::newRow("kanji outside the BMP") << u"𠮷野家"_s << QStringList { u"ja:𠮷野家"_s };
         QTest::newRow("punctuation alone") << u" ... "_s << QStringList { u"en: ... "_s };
         QTest::newRow("nothing") << QString() << QStringList {};
     }
@@ -83,16 +81,14 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("pieces");
-        QTest::newRow("short text is one piece")
-            << u"The cat sat."_s << QStringList { u"The cat sat."_s };
+        QTest::newRow("short: one piece") << u"The cat sat."_s << QStringList { u"The cat sat."_s };
         QTest::newRow("cut after a full stop")
             << u"The cat sat. It was a good day."_s
             << QStringList { u"The cat sat."_s, u" It was a good day."_s };
         QTest::newRow("cut at a space without punctuation")
             << u"one two three four five six"_s
             << QStringList { u"one two three four"_s, u" five six"_s };
-        QTest::newRow("overlong word broken")
-            << u"s's's's's's'"_s << QStringList { u"s's's's' s's'"_s };
+        QTest::newRow("overlong word") << u"s's's's's's'"_s << QStringList { u"s's's's' s's'"_s };
         QTest::newRow("Japanese clauses")
             << u"きょうは、いい てんきです。あしたも はれ"_s
             << QStringList { u"きょうは、いい てんきです。"_s, u"あしたも はれ"_s };

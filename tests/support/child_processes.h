@@ -12,9 +12,8 @@
 inline QList<pid_t> childProcesses(const QString& name)
 {
     QList<pid_t> found;
-    const QStringList threads
-        = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& thread : threads) {
+    for (const QString& thread :
+        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile children(QStringLiteral("/proc/self/task/%1/children").arg(thread));
         if (!children.open(QIODevice::ReadOnly))
             continue;
