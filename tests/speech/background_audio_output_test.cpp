@@ -388,7 +388,9 @@ private slots:
         BackgroundAudioOutput output(kHelper);
         const pid_t audio = audioHelper(); // started, with that home
         qputenv("HOME", home);
-        SpeechService speech({ .helperPath = QStringLiteral(KELVARO_SPEECH_HELPER) });
+        SpeechServiceOptions options;
+        options.helperPath = QStringLiteral(KELVARO_SPEECH_HELPER);
+        SpeechService speech(options);
         for (const pid_t helper : { audio, pid_t(speech.helperProcessId()) }) {
             QVERIFY(helper > 0);
             // Until it has started the helper's own program, a child is a copy of this one,

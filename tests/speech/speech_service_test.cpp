@@ -20,7 +20,14 @@ namespace {
 const QString DrillLine = u"The quick brown fox jumps over the lazy dog."_s;
 const QString CrashingJapanese = u"Q.今日は良い天気ですね明日も晴れるでしょうか私は学校へ行きます"
                                  u"友達と一緒に勉強しました先生はとても親切で優しい人です"_s;
-const QString kHelper = QStringLiteral(KELVARO_SPEECH_HELPER);
+
+SpeechServiceOptions helperOptions(const QStringList& arguments = {})
+{
+    SpeechServiceOptions options;
+    options.helperPath = QStringLiteral(KELVARO_SPEECH_HELPER);
+    options.helperArguments = arguments;
+    return options;
+}
 
 QString missing(const QString& name)
 {
@@ -55,7 +62,7 @@ private slots:
     {
         QFETCH(EnglishVoice, voice);
         QFETCH(QString, line);
-        SpeechService service({ .helperPath = kHelper });
+        SpeechService service(helperOptions());
         const auto length = [&](SpeechPace pace) {
             Pcm pcm;
             std::thread worker([&] { pcm = service.synthesize(line, voice, pace); });
@@ -77,7 +84,9 @@ private slots:
     // helper that started with the first line.
     void crashingLinesLeaveItWorking()
     {
-        SpeechService service({ .helperPath = kHelper, .helperStart = SpeechStart::OnStart });
+        SpeechServiceOptions options = helperOptions();
+        options.helperStart = SpeechStart::OnStart;
+        SpeechService service(options);
         QCOMPARE(service.helperProcessId(), -1);
         QVERIFY(audible(service.synthesize(DrillLine, Male, Normal)));
         const qint64 helper = service.helperProcessId();
@@ -91,7 +100,7 @@ private slots:
 
     void helperKilledMidLine()
     {
-        SpeechService service({ .helperPath = kHelper });
+        SpeechService service(helperOptions());
         // Seconds of rendering, so the helper is still at it when the first audio arrives.
         const QString longLine = DrillLine.repeated(40);
         const qint64 first = service.helperProcessId();
@@ -128,9 +137,10 @@ private slots:
 
     void hungHelperIsStoppedInTime()
     {
-        using namespace std::chrono_literals;
-        SpeechService service(
-            { .helperPath = kHelper, .lineTimeout = 800ms, .timeoutPerCharacter = 0us });
+        SpeechServiceOptions options = helperOptions();
+        options.lineTimeout = std::chrono::milliseconds(800);
+        options.timeoutPerCharacter = std::chrono::microseconds(0);
+        SpeechService service(options);
         QVERIFY(audible(service.synthesize(u"Ready."_s, Male, Normal)));
         ::kill(pid_t(service.helperProcessId()), SIGSTOP);
         QTest::ignoreMessage(QtWarningMsg,
@@ -145,7 +155,8 @@ private slots:
 
     void missingHelperLeavesSilenceWithOneWarning()
     {
-        const SpeechServiceOptions options { .helperPath = missing(u"helper"_s) };
+        SpeechServiceOptions options = helperOptions();
+        options.helperPath = missing(u"helper"_s);
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(u"speech helper is missing \\(looked for "_s
                 + QRegularExpression::escape(options.helperPath) + u"\\).*goes on silently"_s));
@@ -184,7 +195,7 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
         if (arguments.first() == u"--flite-dir") // one line for each of the two voices
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
-        SpeechService service({ .helperPath = kHelper, .helperArguments = arguments });
+        SpeechService service(helperOptions(arguments));
         const Pcm pcm = service.synthesize(line, Male, Normal);
         QCOMPARE(::audible(pcm), audible);
         if (audible)
