@@ -1,7 +1,6 @@
 #include "pcm_checks.h"
 #include "speech_service.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -27,11 +26,6 @@ SpeechServiceOptions helperOptions(const QStringList& arguments = {})
     options.helperPath = QStringLiteral(KELVARO_SPEECH_HELPER);
     options.helperArguments = arguments;
     return options;
-}
-
-QString missing(const QString& name)
-{
-    return QDir::tempPath() + u"/kelvaro-test-no-such-"_s + name;
 }
 
 } // namespace
@@ -156,7 +150,7 @@ private slots:
     void missingHelperLeavesSilenceWithOneWarning()
     {
         SpeechServiceOptions options = helperOptions();
-        options.helperPath = missing(u"helper"_s);
+        options.helperPath = m_emptyDir.filePath(u"helper"_s);
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(u"speech helper is missing \\(looked for "_s
                 + QRegularExpression::escape(options.helperPath) + u"\\).*goes on silently"_s));
@@ -172,18 +166,17 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("audible");
         QTest::addColumn<int>("sampleRate");
+        const QStringList noEspeak { u"--espeak-data"_s, m_emptyDir.path() };
         QTest::newRow("no dictionary: Japanese still spoken")
-            << QStringList { u"--dictionary"_s, missing(u"dictionary"_s) }
+            << QStringList { u"--dictionary"_s, m_emptyDir.filePath(u"dictionary"_s) }
             << u"install mecab-naist-jdic"_s << u"私はペンを持っています。"_s << true << 22050;
         QTest::newRow("no Flite: espeak-ng speaks English")
-            << QStringList { u"--flite-dir"_s, missing(u"flite"_s) } << u"install libflite1"_s
-            << DrillLine << true << 22050;
+            << QStringList { u"--flite-dir"_s, m_emptyDir.filePath(u"flite"_s) }
+            << u"install libflite1"_s << DrillLine << true << 22050;
         QTest::newRow("no espeak-ng: Flite still speaks English")
-            << QStringList { u"--espeak-data"_s, m_emptyDir.path() } << u"install espeak-ng-data"_s
-            << DrillLine << true << 16000;
+            << noEspeak << u"install espeak-ng-data"_s << DrillLine << true << 16000;
         QTest::newRow("no espeak-ng: Japanese silent")
-            << QStringList { u"--espeak-data"_s, m_emptyDir.path() } << u"install espeak-ng-data"_s
-            << u"私は"_s << false << 16000;
+            << noEspeak << u"install espeak-ng-data"_s << u"私は"_s << false << 16000;
     }
 
     void missingPartsDegrade()

@@ -50,8 +50,7 @@ private slots:
             << u"at 3時"_s << QStringList { u"en:at"_s, u"ja: 3時"_s };
         QTest::newRow("digits glued to the word before a counter")
             << u"A4用紙"_s << QStringList { u"en:A"_s, u"ja:4用紙"_s };
-        QTest::newRow("leading digits join the first run")
-            << u"1. 今日は"_s << QStringList { u"ja:1. 今日は"_s };
+        QTest::newRow("leading digits join") << u"1. 今日は"_s << QStringList { u"ja:1. 今日は"_s };
         QTest::newRow("the crashing line's letter and full stop")
             << u"Q.今日は"_s << QStringList { u"en:Q."_s, u"ja:今日は"_s };
         QTest::newRow("kana with the prolonged sound mark and 々")
