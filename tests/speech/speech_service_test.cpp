@@ -28,6 +28,11 @@ SpeechServiceOptions helperOptions(const QStringList& arguments = {})
     return options;
 }
 
+void expectWarning(const QString& pattern)
+{
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(pattern));
+}
+
 } // namespace
 
 // The speech helper seen from the program: speech comes back whatever happens to it.
@@ -99,9 +104,7 @@ private slots:
         const QString longLine = DrillLine.repeated(40);
         const qint64 first = service.helperProcessId();
         int pieces = 0;
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression(
-                u"speech helper closed its end .*killed by signal 9.*not sent again"_s));
+        expectWarning(u"speech helper closed its end .*killed by signal 9.*not sent again"_s);
         const Pcm cut = service.synthesize(longLine, Male, Normal, [&](const Pcm&) {
             if (++pieces == 1)
                 ::kill(pid_t(service.helperProcessId()), SIGKILL);
@@ -123,9 +126,8 @@ private slots:
             return !commandLine.open(QIODevice::ReadOnly) || commandLine.readAll().isEmpty();
         }());
         // Seen between lines or when the line is handed over, as the kernel closes the socket.
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression(u"(before it began .*killed by signal 9|killed by signal 9.* "
-                               u"between lines).*starts again"_s));
+        expectWarning(u"(before it began .*killed by signal 9|killed by signal 9.* between lines)"
+                      u".*starts again"_s);
         QVERIFY(audible(service.synthesize(DrillLine, Male, Normal)));
     }
 
@@ -137,9 +139,7 @@ private slots:
         SpeechService service(options);
         QVERIFY(audible(service.synthesize(u"Ready."_s, Male, Normal)));
         ::kill(pid_t(service.helperProcessId()), SIGSTOP);
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression(
-                u"did not finish within 800 ms.*stopped answering and was killed"_s));
+        expectWarning(u"did not finish within 800 ms.*stopped answering and was killed"_s);
         QElapsedTimer waited;
         waited.start();
         QVERIFY(service.synthesize(DrillLine, Male, Normal).isEmpty());
@@ -151,9 +151,8 @@ private slots:
     {
         SpeechServiceOptions options = helperOptions();
         options.helperPath = m_emptyDir.filePath(u"helper"_s);
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression(u"speech helper is missing \\(looked for "_s
-                + QRegularExpression::escape(options.helperPath) + u"\\).*goes on silently"_s));
+        expectWarning(u"speech helper is missing \\(looked for "_s
+            + QRegularExpression::escape(options.helperPath) + u"\\).*goes on silently"_s);
         SpeechService service(options);
         for (int line = 0; line < 5; ++line)
             QVERIFY(service.synthesize(DrillLine, Male, Normal).isEmpty());
@@ -185,9 +184,9 @@ private slots:
         QFETCH(QString, warning);
         QFETCH(QString, line);
         QFETCH(bool, audible);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+        expectWarning(warning);
         if (arguments.first() == u"--flite-dir") // one line for each of the two voices
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+            expectWarning(warning);
         SpeechService service(helperOptions(arguments));
         const Pcm pcm = service.synthesize(line, Male, Normal);
         QCOMPARE(::audible(pcm), audible);
