@@ -512,6 +512,9 @@ private slots:
             "a helper started again is loud");
         BackgroundAudioOutput next(kHelper);
         QVERIFY2(playUntilHeard(next, sound(300)) >= 0, "the next start is silent");
+        next.stop();
+        QVERIFY(NullSinkRecorder::waitUntil(
+            [&] { return !m_recorder.heardSince(m_recorder.now() - kRate * 3 / 10); }, 5000));
     }
 };
 
