@@ -2,7 +2,6 @@
 #include "japanese_reader.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -25,8 +24,7 @@ private slots:
         };
         row("particle は reads ワ, を as pronounced", u"私はペンを持っています。"_s,
             u"ワタシワペンヲモッテイマス。"_s);
-        row("particle へ reads エ, long vowels as pronounced", u"学校へ行きます"_s,
-            u"ガッコーエイキマス"_s);
+        row("へ reads エ, long vowels as pronounced", u"学校へ行きます"_s, u"ガッコーエイキマス"_s);
         row("a long sentence is cut between words", u"今日は良い天気ですね明日も晴れるでしょうか"_s,
             u"キョーワヨイテンキデスネアシタモハレル デショウカ"_s);
         row("a full stop starts a new phrase", u"今日は良い天気ですね。私は学校へ行きます。"_s,
@@ -36,8 +34,7 @@ private slots:
         row("o'clock", u"10時"_s, u"ジュージ"_s);
         row("a decimal and a unit MeCab reads", u"3.5キロ"_s, u"サンテンゴキロ"_s);
         row("a year", u"2026年"_s, u"ニセンニジューロクネン"_s);
-        row("a phone number", u"090-1234-5678"_s,
-            u"ゼロキューゼロノイチニーサンヨンノゴーロクナナハチ"_s);
+        row("phone", u"090-1234-5678"_s, u"ゼロキューゼロノイチニーサンヨンノゴーロクナナハチ"_s);
         row("full-width digits", u"１２００円です"_s, u"センニヒャクエンデス"_s);
         row("thousands separators", u"1,234,567円"_s,
             u"ヒャクニジューサンマンヨンセンゴヒャクロクジューナナエン"_s);
@@ -58,8 +55,7 @@ private slots:
         row("h counters", u"1本、3本、6杯、10匹"_s, u"イッポン、サンボン、ロッパイ、ジュッピキ"_s);
         row("minutes", u"1分3分4分5分"_s, u"イップンサンプンヨンプンゴフン"_s);
         row("k and s counters", u"6個8歳1冊"_s, u"ロッコハッサイイッサツ"_s);
-        row("days of the month", u"1日から20日まで、14日"_s,
-            u"ツイタチカラハツカマデ、ジューヨッカ"_s);
+        row("dates", u"1日から20日まで、14日"_s, u"ツイタチカラハツカマデ、ジューヨッカ"_s);
         row("people", u"1人と2人と4人"_s, u"ヒトリトフタリトヨニン"_s);
         row("months", u"4月、7月、9月"_s, u"シガツ、シチガツ、クガツ"_s);
         row("large numbers", u"10000人と1兆円"_s, u"イチマンニントイッチョーエン"_s);
@@ -76,21 +72,17 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, reading);
-        const JapaneseReader reader;
-        QVERIFY(reader.isAvailable());
-        const QString read = reader.reading(text);
+        const QString read = JapaneseReader().reading(text);
         QCOMPARE(reading.contains(u' ') ? read : QString(read).remove(u' '), reading);
     }
 
-    // The check a learner would make by ear, made on espeak-ng's phonemes instead: the raw
-    // kanji switch to English for "Chinese letter" and digits are spelled out one by one; the
-    // readings, numbers included, are said as Japanese, and MeCab reads a number's reading
-    // back as written.
+    // The check a learner would make by ear, made on espeak-ng's phonemes: raw kanji switch to
+    // English ("Chinese letter") and digits are spelled out; the readings, numbers included,
+    // are said as Japanese, and MeCab reads a number's reading back as written.
     void readingsAreSpokenAsJapanese()
     {
         const JapaneseReader reader;
         EspeakVoices espeak;
-        QVERIFY(espeak.isAvailable());
         const auto phonemes = [&](const QString& text) {
             return espeak.phonemes(text, EspeakVoices::Language::Japanese);
         };
@@ -101,8 +93,6 @@ private slots:
         for (const QString& text :
             { kanjiLine, u"1200円"_s, u"10時"_s, u"3.5キロ"_s, u"2026年"_s, u"090-1234-5678"_s }) {
             const QString reading = reader.reading(text);
-            QVERIFY2(!reading.contains(QRegularExpression(u"[\\x{4E00}-\\x{9FFF}]"_s)),
-                qPrintable(reading));
             if (text != kanjiLine)
                 QCOMPARE(reader.reading(reading).remove(u' '), QString(reading).remove(u' '));
             const QString said = phonemes(reading);

@@ -25,9 +25,8 @@ stop_servers() {
 
 stop_servers # on start too: one left over from an interrupted run would hold the socket
 [[ ${1:?start or stop} == stop ]] && exit 0
-for name in "${programs[@]}"; do
-    type -P "$name" >/dev/null || { echo "needs $name (scripts/install-deps.sh test)" >&2; exit 1; }
-done
+type -P "${programs[@]}" >/dev/null ||
+    { echo "needs ${programs[*]} (scripts/install-deps.sh test)" >&2; exit 1; }
 rm -rf "$runtime" && mkdir -p "$runtime" "$dir/home" && chmod 700 "$runtime"
 export XDG_RUNTIME_DIR="$runtime" HOME="$dir/home" PIPEWIRE_RUNTIME_DIR="$runtime"
 unset PULSE_SERVER DISPLAY WAYLAND_DISPLAY PIPEWIRE_REMOTE
@@ -45,11 +44,9 @@ start pipewire-pulse
 export PULSE_SERVER="unix:$socket"
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 # Just after start-up the server may still refuse the module ("Not supported"): try again.
+load_sink() { pactl load-module module-null-sink sink_name=null >/dev/null 2>&1; }
 loaded=
-for _ in $(seq 50); do
-    pactl load-module module-null-sink sink_name=null >/dev/null 2>&1 && loaded=1 && break
-    sleep 0.2
-done
+for _ in $(seq 50); do load_sink && loaded=1 && break; sleep 0.2; done
 [[ -n $loaded ]] && pactl set-default-sink null || { echo "no null sink; see $dir/*.log" >&2; exit 1; }
 # Ready once the session manager has made the sink the default.
 for _ in $(seq 100); do

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# program_on_test_server.sh hung|healthy <kelvaro> <audio server directory>: the real program
-# on a virtual X display with the test audio server.
+# program_on_test_server.sh hung|healthy|killed <kelvaro> <audio server directory>: the real
+# program on a virtual X display with the test audio server.
 #   hung: the server stopped (SIGSTOP) as if it had hung; the window still comes up and answers
 #     every key (1 a larger font, F the next line, 0 a smaller font, F the line after: each
 #     changes what is on screen), and Esc ends the program at once.
@@ -35,36 +35,35 @@ window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kelvaro$' | hea
 [[ -n "$window" ]] || fail "the Kelvaro window did not appear"
 xdotool windowfocus --sync "$window"
 
+# retry <tries> <command...>: tries the command every 0.1 s until it succeeds.
+retry() { for _ in $(seq "$1"); do sleep 0.1; "${@:2}" && return 0; done; return 1; }
+# Whether the screen differs from the shot; shot_again also makes the shot the screen.
+differs() {
+    scrot --overwrite "$work/now.png" || fail "scrot could not take a shot"
+    ! cmp -s "$1" "$work/now.png"
+}
+shot_again() { ! differs "$1" || { cp "$work/now.png" "$1" && false; }; }
 # The screen once it has settled: two shots in a row alike, within 10 s.
 settled() {
-    local shot=$work/shot-$1.png
-    scrot --overwrite "$shot"
-    for _ in $(seq 100); do
-        sleep 0.1
-        scrot --overwrite "$work/again.png"
-        cmp -s "$shot" "$work/again.png" && return 0
-        cp "$work/again.png" "$shot"
-    done
-    fail "the window did not settle after $1"
+    scrot --overwrite "$work/shot-$1.png"
+    retry 100 shot_again "$work/shot-$1.png" || fail "the window did not settle after $1"
 }
 if [[ $case == killed ]]; then
-    for _ in $(seq 100); do
+    two_helpers() {
         helpers=$(pgrep -P "$pid" -d ' ' '^kelvaro-' || true)
-        [[ $(wc -w <<<"$helpers") -eq 2 ]] && break
-        sleep 0.1
-    done
-    [[ $(wc -w <<<"$helpers") -eq 2 ]] || fail "both helpers did not start within 10 s: $helpers"
+        [[ $(wc -w <<<"$helpers") -eq 2 ]]
+    }
+    retry 100 two_helpers || fail "both helpers did not start within 10 s: $helpers"
     kill -STOP $helpers
     kill -KILL "$pid"
     wait "$pid" || true
     pid=
     # Gone, or dead and not yet reaped by whoever adopted it: within 5 s.
-    for _ in $(seq 50); do
+    none_alive() {
         alive=$(ps -o stat= -p "${helpers// /,}" | grep -vc '^Z' || true)
-        [[ $alive -eq 0 ]] && break
-        sleep 0.1
-    done
-    [[ $alive -eq 0 ]] || fail "$alive helpers outlived the program killed: $(ps -o pid,stat,comm -p "${helpers// /,}")"
+        [[ $alive -eq 0 ]]
+    }
+    retry 50 none_alive || fail "$alive helpers outlived the program killed: $(ps -o pid,stat,comm -p "${helpers// /,}")"
     echo "PASS: no helper outlived the program killed"
     exit 0
 elif [[ $case == hung ]]; then
@@ -73,13 +72,8 @@ elif [[ $case == hung ]]; then
     for key in 1 f 0 f; do
         xdotool key "$key"
         # Within 5 s (the key is answered within a frame; the bound is for a busy machine).
-        changed=
-        for _ in $(seq 50); do
-            scrot --overwrite "$work/now.png"
-            cmp -s "$work/now.png" "$work/shot-$before.png" || { changed=1; break; }
-            sleep 0.1
-        done
-        [[ -n $changed ]] || fail "pressing $key after $before changed nothing on screen"
+        retry 50 differs "$work/shot-$before.png" ||
+            fail "pressing $key after $before changed nothing on screen"
         settled "$key-after-$before"
         before="$key-after-$before"
     done

@@ -13,6 +13,8 @@
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
+using enum EnglishVoice;
+using enum SpeechPace;
 
 namespace {
 
@@ -22,27 +24,21 @@ const QString DrillLine = u"The quick brown fox jumps over the lazy dog."_s;
 qsizetype firstSound(const QList<qint16>& samples)
 {
     const int level = onsetLevel(peakOf(samples));
-    for (qsizetype i = 0; i < samples.size(); ++i) {
+    for (qsizetype i = 0; i < samples.size(); ++i)
         if (std::abs(samples[i]) > level)
             return i;
-    }
     return samples.size();
-}
-
-double leadIn(const Pcm& pcm)
-{
-    return double(firstSound(pcm.samples)) / pcm.sampleRate;
 }
 
 // The voice's own audio of a line, before anything of ours touches it.
 Pcm untrimmed(const QString& line, EnglishVoice voice)
 {
-    if (voice == EnglishVoice::Espeak)
+    if (voice == Espeak)
         return EspeakVoices().render(line, EspeakVoices::Language::English, 1'000'000);
     Pcm pcm { {}, FliteVoices::SampleRate };
     FliteVoices().render(line.toLatin1(),
-        voice == EnglishVoice::Female ? FliteVoices::Speaker::Female : FliteVoices::Speaker::Male,
-        1.0, [&](const qint16* samples, qsizetype count) {
+        voice == Female ? FliteVoices::Speaker::Female : FliteVoices::Speaker::Male, 1.0,
+        [&](const qint16* samples, qsizetype count) {
             pcm.samples.append(QList<qint16>(samples, samples + count));
             return true;
         });
@@ -77,48 +73,56 @@ class TestUtteranceSynthesizer : public QObject {
 
 private slots:
     void initTestCase() { QCOMPARE(m_synthesizer.setupWarnings(), QStringList()); }
+    void init() { QTest::failOnWarning(QRegularExpression(u".*"_s)); }
 
-    void eachVoiceSpeaksADrillLine_data()
+    // A huge line is cut at a space, and its speech at two minutes; reaching the cap is no
+    // failure, so nothing is reported.
+    void eachVoiceSpeaksALine_data()
     {
         QTest::addColumn<EnglishVoice>("voice");
         QTest::addColumn<QString>("line");
+        QTest::addColumn<SpeechPace>("pace");
         QTest::addColumn<int>("sampleRate");
         QTest::addColumn<double>("shortest");
         QTest::addColumn<double>("longest");
-        QTest::newRow("male") << EnglishVoice::Male << DrillLine << 16000 << 1.5 << 5.0;
-        QTest::newRow("female") << EnglishVoice::Female << DrillLine << 16000 << 1.5 << 5.0;
-        QTest::newRow("espeak-ng") << EnglishVoice::Espeak << DrillLine << 22050 << 1.5 << 5.0;
-        QTest::newRow("Japanese") << EnglishVoice::Male << u"私はペンを持っています。"_s << 22050
-                                  << 1.0 << 5.0;
-        QTest::newRow("mixed") << EnglishVoice::Female
-                               << u"I have a pen. 私はペンを持っています。"_s << 22050 << 2.0
-                               << 7.0;
+        const QString huge = u"word "_s.repeated(200'000);
+        QTest::newRow("male") << Male << DrillLine << Normal << 16000 << 1.5 << 5.0;
+        QTest::newRow("female") << Female << DrillLine << Normal << 16000 << 1.5 << 5.0;
+        QTest::newRow("espeak-ng") << Espeak << DrillLine << Normal << 22050 << 1.5 << 5.0;
+        QTest::newRow("Japanese") << Male << u"私はペンを持っています。"_s << Normal << 22050 << 1.0
+                                  << 5.0;
+        QTest::newRow("mixed") << Female << u"I have a pen. 私はペンを持っています。"_s << Normal
+                               << 22050 << 2.0 << 7.0;
         QTest::newRow("accents are read by Flite")
-            << EnglishVoice::Male << u"A naïve café."_s << 16000 << 0.5 << 4.0;
+            << Male << u"A naïve café."_s << Normal << 16000 << 0.5 << 4.0;
         QTest::newRow("what Flite cannot spell goes to espeak-ng")
-            << EnglishVoice::Male << u"Привет"_s << 22050 << 0.3 << 4.0;
+            << Male << u"Привет"_s << Normal << 22050 << 0.3 << 4.0;
         QTest::newRow("the notice, brackets unread")
-            << EnglishVoice::Male << u"Reset: [R] or [U]"_s << 16000 << 0.8 << 4.0;
+            << Male << u"Reset: [R] or [U]"_s << Normal << 16000 << 0.8 << 4.0;
+        QTest::newRow("huge, by espeak-ng") << Espeak << huge << Slower << 22050 << 60.0 << 120.0;
+        QTest::newRow("huge, by Flite") << Male << huge << Slower << 16000 << 60.0 << 120.0;
     }
 
-    void eachVoiceSpeaksADrillLine()
+    void eachVoiceSpeaksALine()
     {
         QFETCH(EnglishVoice, voice);
         QFETCH(QString, line);
+        QFETCH(SpeechPace, pace);
         QFETCH(double, shortest);
         QFETCH(double, longest);
-        const Pcm pcm = m_synthesizer.synthesize(line, voice);
+        const Pcm pcm = m_synthesizer.synthesize(line, voice, pace);
         QTEST(pcm.sampleRate, "sampleRate");
         QVERIFY(audible(pcm));
-        QVERIFY2(seconds(pcm) > shortest && seconds(pcm) < longest,
+        QVERIFY2(seconds(pcm) > shortest && seconds(pcm) <= longest,
             qPrintable(QString::number(seconds(pcm))));
         // Flite alone starts with some 200 ms of silence.
-        QVERIFY2(leadIn(pcm) < 0.015, qPrintable(QString::number(leadIn(pcm))));
+        const double leadIn = double(firstSound(pcm.samples)) / pcm.sampleRate;
+        QVERIFY2(leadIn < 0.015, qPrintable(QString::number(leadIn)));
     }
 
     // Lines that start softly, as each voice says them: what is heard is the voice's own
-    // audio from 10 ms before its first sound above -40 dB re its peak, sample for sample
-    // after a 2 ms fade-in, and nothing that loud is lost before the cut.
+    // audio from 10 ms before its first sound above -40 dB re its peak (so nothing that loud is
+    // lost), sample for sample after a 2 ms fade-in.
     void softOnsetsAreKept_data()
     {
         QTest::addColumn<EnglishVoice>("voice");
@@ -130,9 +134,9 @@ private slots:
             { "/θ/", u"Thirty thousand thin threads were thrown."_s },
         };
         for (const auto& [sound, line] : lines) {
-            QTest::addRow("male %s", sound) << EnglishVoice::Male << line;
-            QTest::addRow("female %s", sound) << EnglishVoice::Female << line;
-            QTest::addRow("espeak-ng %s", sound) << EnglishVoice::Espeak << line;
+            QTest::addRow("male %s", sound) << Male << line;
+            QTest::addRow("female %s", sound) << Female << line;
+            QTest::addRow("espeak-ng %s", sound) << Espeak << line;
         }
     }
 
@@ -151,7 +155,7 @@ private slots:
         const qsizetype cut = own.samples.size() - heard.samples.size();
         const qsizetype expectedCut = std::max<qsizetype>(0, firstSound(own.samples) - preRoll);
         const qsizetype faded = cut > 0 ? own.sampleRate * 2 / 1000 : 0;
-        if (voice == EnglishVoice::Espeak) {
+        if (voice == Espeak) {
             // espeak-ng carries state from one call to the next, so two renderings of a line
             // differ by a few samples: the cut is compared within a millisecond, and what is
             // heard starts its sound 10 ms in.
@@ -163,10 +167,6 @@ private slots:
             QCOMPARE(cut, expectedCut);
             QVERIFY(heard.samples.mid(faded) == own.samples.mid(cut + faded));
         }
-        const int lost = peakOf(own.samples.first(cut + faded));
-        QVERIFY2(lost <= onsetLevel(peakOf(own.samples)),
-            qPrintable(
-                u"lost a sample of %1 against a peak of %2"_s.arg(lost).arg(peakOf(own.samples))));
     }
 
     // The same audio cut into chunks of different sizes keeps the same samples.
@@ -200,7 +200,6 @@ private slots:
             murmur.append(qint16(sample / 180));
         Pcm loud { QList<qint16>(800, 0) + murmur + tone(1600), 16000 };
         trimOnset(loud);
-        QCOMPARE(loud.samples.size(), 160 + 1600);
         QCOMPARE(loud.samples.mid(32), murmur.mid(1600 - 128) + tone(1600));
         for (qsizetype i = 0; i < 32; ++i)
             QVERIFY(std::abs(loud.samples[i]) <= std::abs(murmur[1600 - 160 + i]));
@@ -234,9 +233,8 @@ private slots:
     // espeak-ng choice is espeak-ng's own English voice, British like the program always had.
     void eachChoiceIsTheVoiceItNames()
     {
-        const double male = medianPitch(m_synthesizer.synthesize(DrillLine, EnglishVoice::Male));
-        const double female
-            = medianPitch(m_synthesizer.synthesize(DrillLine, EnglishVoice::Female));
+        const double male = medianPitch(m_synthesizer.synthesize(DrillLine, Male));
+        const double female = medianPitch(m_synthesizer.synthesize(DrillLine, Female));
         QVERIFY2(male > 70 && female > male * 1.3,
             qPrintable(u"male %1 Hz, female %2 Hz"_s.arg(male).arg(female)));
         // Also after a Japanese line, which switches espeak-ng to another voice.
@@ -252,8 +250,8 @@ private slots:
     {
         const QString englishLine = u"Look at this long sentence, my friend."_s;
         const QString japaneseLine = u"ペンです。"_s;
-        const double english = seconds(m_synthesizer.synthesize(englishLine, EnglishVoice::Male));
-        const double japanese = seconds(m_synthesizer.synthesize(japaneseLine, EnglishVoice::Male));
+        const double english = seconds(m_synthesizer.synthesize(englishLine, Male));
+        const double japanese = seconds(m_synthesizer.synthesize(japaneseLine, Male));
         QVERIFY(english > 1.5 * japanese);
         const auto near = [&](double heard, double alone) {
             return qAbs(heard - alone) < (alone == english ? 0.15 : 0.3) * alone;
@@ -264,7 +262,7 @@ private slots:
             m_synthesizer.render(
                 englishFirst ? englishLine + u' ' + japaneseLine
                              : japaneseLine + u' ' + englishLine,
-                EnglishVoice::Male, SpeechPace::Normal, [&](int rate) { sampleRate = rate; },
+                Male, Normal, [&](int rate) { sampleRate = rate; },
                 [&](const QList<qint16>& samples) {
                     pieces.append(double(samples.size()) / sampleRate);
                 });
@@ -279,30 +277,10 @@ private slots:
         }
     }
 
-    // A huge line is cut at a space, and its speech at two minutes, by either engine; reaching
-    // the cap is no failure, so nothing is reported.
-    void hugeLineIsCut_data()
-    {
-        QTest::addColumn<EnglishVoice>("voice");
-        QTest::newRow("espeak-ng") << EnglishVoice::Espeak;
-        QTest::newRow("Flite") << EnglishVoice::Male;
-    }
-
-    void hugeLineIsCut()
-    {
-        QFETCH(EnglishVoice, voice);
-        QTest::failOnWarning(QRegularExpression(u".*"_s));
-        const Pcm pcm
-            = m_synthesizer.synthesize(u"word "_s.repeated(200'000), voice, SpeechPace::Slower);
-        QVERIFY(audible(pcm));
-        QVERIFY2(
-            seconds(pcm) > 60 && seconds(pcm) <= 120.0, qPrintable(QString::number(seconds(pcm))));
-    }
-
     void pausesAndSilenceSpeakNothing()
     {
-        QVERIFY(m_synthesizer.synthesize(u" ... "_s, EnglishVoice::Male).isEmpty());
-        QVERIFY(m_synthesizer.synthesize(QString(), EnglishVoice::Espeak).isEmpty());
+        QVERIFY(m_synthesizer.synthesize(u" ... "_s, Male).isEmpty());
+        QVERIFY(m_synthesizer.synthesize(QString(), Espeak).isEmpty());
     }
 };
 

@@ -20,13 +20,11 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("blocks");
-        QTest::newRow("say now") << &Voice::SayNow << u"line one"_s << u"stop, say line one"_s
-                                 << false;
+        QTest::newRow("say now") << &Voice::SayNow << u"one"_s << u"stop, say one"_s << false;
         QTest::newRow("say and wait")
             << &Voice::SayAndWait << u"40 words/min"_s << u"stop, say 40 words/min, wait"_s << true;
         QTest::newRow("greeting") << &Voice::greet << u"Hi!"_s << u"say Hi!"_s << false;
-        QTest::newRow("a blank line still cuts off")
-            << &Voice::SayNow << QString() << u"stop"_s << false;
+        QTest::newRow("a blank line cuts off") << &Voice::SayNow << QString() << u"stop"_s << false;
     }
 
     // A slow engine: what blocks has been handed over and waited for when the call returns.
@@ -46,13 +44,11 @@ private slots:
         QTRY_COMPARE(speech.said().join(u", "), expected);
     }
 
-    // A voice made to start later renders and plays nothing before it starts, for as long as
-    // a voice started at once takes to render the same, then says all that was asked for;
-    // one that must wait for speech starts by itself.
+    // Started later, a voice renders nothing while one started at once renders the same, then
+    // says all that was asked for; one that must wait for speech starts by itself.
     void aVoiceStartedLaterLosesNothing()
     {
-        RecordingSpeech held;
-        RecordingSpeech control;
+        RecordingSpeech held, control;
         Voice later(held.engine, held.output, SpeechStart::OnStart);
         Voice now(control.engine, control.output);
         for (Voice* voice : { &later, &now }) {
@@ -71,9 +67,8 @@ private slots:
         QCOMPARE(waiting.said().join(u", "), u"stop, say 40 words/min, wait"_s);
     }
 
-    // The likely next lines are rendered ahead, and each plays as itself within the call that
-    // asks for it, whichever was rendered last; a change of voice or pace renders again, and
-    // what is rendered ahead is rendered in the voice and at the pace it will be heard in.
+    // Likely next lines are rendered ahead; each plays as itself within the call asking for it,
+    // whichever was rendered last. A change of voice or pace renders again, ahead too.
     void rendersAheadWhatIsLikelyNext()
     {
         RecordingSpeech speech;
@@ -114,8 +109,6 @@ private slots:
         RecordingSpeech speech;
         speech.engine.renderTime = 300ms;
         Voice voice(speech.engine, speech.output);
-        QElapsedTimer calls;
-        calls.start();
         qint64 busy = 0;
         for (int line = 1; line <= 30; ++line) {
             QElapsedTimer call;

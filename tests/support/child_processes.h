@@ -6,16 +6,14 @@
 #include <QString>
 
 #include <sys/types.h>
-#include <unistd.h>
 
 // The processes this one has started that run the named program (as /proc names it, at most
 // 15 characters), whichever thread started them.
 inline QList<pid_t> childProcesses(const QString& name)
 {
     QList<pid_t> found;
-    const QStringList threads
-        = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& thread : threads) {
+    for (const QString& thread :
+        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile children(QStringLiteral("/proc/self/task/%1/children").arg(thread));
         if (!children.open(QIODevice::ReadOnly))
             continue;
@@ -29,18 +27,13 @@ inline QList<pid_t> childProcesses(const QString& name)
     return found;
 }
 
-// Where each descriptor the process holds leads (a file's path, "socket:[...]", ...).
+// Where each descriptor the process holds leads: for a file, its path.
 inline QStringList openDescriptors(pid_t pid)
 {
     QStringList targets;
-    const QString dir = QStringLiteral("/proc/%1/fd").arg(pid);
+    const QDir dir(QStringLiteral("/proc/%1/fd").arg(pid));
     for (const QString& fd :
-        QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot)) {
-        char target[4096];
-        const ssize_t size
-            = ::readlink(QFile::encodeName(dir + u'/' + fd).constData(), target, sizeof target);
-        if (size > 0)
-            targets.append(QFile::decodeName(QByteArray(target, size)));
-    }
+        dir.entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot))
+        targets.append(QFile::symLinkTarget(dir.filePath(fd)));
     return targets;
 }

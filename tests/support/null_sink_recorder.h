@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDeadlineTimer>
 #include <QList>
 #include <QTest>
 #include <QtEndian>
@@ -30,10 +29,7 @@ public:
     static constexpr int kRate = 22050;
     static constexpr int kLoud = 1000;
 
-    NullSinkRecorder() = default;
     ~NullSinkRecorder() { end(); }
-    NullSinkRecorder(const NullSinkRecorder&) = delete;
-    NullSinkRecorder& operator=(const NullSinkRecorder&) = delete;
 
     // Starts (or starts again) recording; false if nothing comes within the timeout.
     bool start(int timeoutMs = 20000)
@@ -93,13 +89,7 @@ public:
     // Waits, handling events, until the condition holds; false if it never did in time.
     template <typename Condition> static bool waitUntil(Condition condition, int timeoutMs)
     {
-        const QDeadlineTimer deadline(timeoutMs);
-        while (!condition()) {
-            if (deadline.hasExpired())
-                return false;
-            QTest::qWait(5);
-        }
-        return true;
+        return QTest::qWaitFor(condition, timeoutMs);
     }
 
     bool waitForRecorded(qsizetype from, int milliseconds, int timeoutMs = 20000)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 #include <vector>
 
 // Rendered speech: heard at all, and how long.
@@ -28,20 +29,14 @@ inline double medianPitch(const Pcm& pcm)
     std::vector<double> pitches;
     for (qsizetype start = 0; start + frame + longest < pcm.samples.size(); start += frame / 2) {
         const qint16* s = pcm.samples.constData() + start;
-        double energy = 0;
-        for (qsizetype i = 0; i < frame; ++i)
-            energy += double(s[i]) * s[i];
+        const double energy = std::inner_product(s, s + frame, s, 0.0);
         if (energy / double(frame) < 1500.0 * 1500.0)
             continue;
         double best = 0;
         qsizetype bestLag = 0;
         for (qsizetype lag = shortest; lag <= longest; ++lag) {
-            double product = 0;
-            double shifted = 0;
-            for (qsizetype i = 0; i < frame; ++i) {
-                product += double(s[i]) * s[i + lag];
-                shifted += double(s[i + lag]) * s[i + lag];
-            }
+            const double product = std::inner_product(s, s + frame, s + lag, 0.0);
+            const double shifted = std::inner_product(s + lag, s + lag + frame, s + lag, 0.0);
             const double correlation = product / std::sqrt(energy * shifted + 1);
             if (correlation > best) {
                 best = correlation;

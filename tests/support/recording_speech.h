@@ -18,11 +18,7 @@ struct SpeechLog {
     // Each text the engine rendered, in order, as "<voice name>:<pace name>:<text>", leaving
     // out the voice and the pace where they are the default.
     QStringList renderings() const { return read(rendered); }
-    double volume() const
-    {
-        const std::lock_guard lock(mutex);
-        return gain;
-    }
+    double volume() const { return read(gain); }
     void clear()
     {
         const std::lock_guard lock(mutex);
@@ -34,10 +30,10 @@ struct SpeechLog {
         const std::lock_guard lock(mutex);
         list.append(entry);
     }
-    QStringList read(const QStringList& list) const
+    template <typename Value> Value read(const Value& value) const
     {
         const std::lock_guard lock(mutex);
-        return list;
+        return value;
     }
 
     mutable std::mutex mutex;
@@ -50,10 +46,6 @@ struct SpeechLog {
 // that what is played tells what was said; takes renderTime for each text, like a slow
 // engine.
 struct RecordingEngine : SpeechEngine {
-    explicit RecordingEngine(SpeechLog& log)
-        : m_log(log)
-    {
-    }
     Pcm synthesize(const QString& text, EnglishVoice voice, SpeechPace pace) override
     {
         std::this_thread::sleep_for(renderTime);
@@ -62,7 +54,7 @@ struct RecordingEngine : SpeechEngine {
             rendering = speechPaceName(pace) + u':' + rendering;
         if (voice != DefaultEnglishVoice)
             rendering = englishVoiceName(voice) + u':' + rendering;
-        m_log.append(m_log.rendered, rendering);
+        journal->append(journal->rendered, rendering);
         Pcm pcm;
         pcm.samples.append(30000);
         for (const QChar c : text)
@@ -70,43 +62,40 @@ struct RecordingEngine : SpeechEngine {
         return pcm;
     }
     std::chrono::milliseconds renderTime { 0 };
-
-private:
-    SpeechLog& m_log;
+    SpeechLog* journal = nullptr; // the log RecordingSpeech gives it
 };
 
 // Logs what it is given to play; calls onWait while waiting, on the waiting thread.
 struct RecordingAudioOutput : AudioOutput {
-    explicit RecordingAudioOutput(SpeechLog& log)
-        : m_log(log)
-    {
-    }
     void play(const Pcm& pcm) override
     {
         QString text;
         for (const qint16 sample : pcm.samples.sliced(1))
             text.append(QChar(char16_t(sample)));
-        m_log.append(m_log.log, QStringLiteral("say ") + text);
+        journal->append(journal->log, QStringLiteral("say ") + text);
     }
-    void stop() override { m_log.append(m_log.log, QStringLiteral("stop")); }
+    void stop() override { journal->append(journal->log, QStringLiteral("stop")); }
     void setVolume(double gain) override
     {
-        const std::lock_guard lock(m_log.mutex);
-        m_log.gain = gain;
+        const std::lock_guard lock(journal->mutex);
+        journal->gain = gain;
     }
     void waitUntilPlayed() override
     {
-        m_log.append(m_log.log, QStringLiteral("wait"));
+        journal->append(journal->log, QStringLiteral("wait"));
         onWait();
     }
     std::function<void()> onWait = [] {};
-
-private:
-    SpeechLog& m_log;
+    SpeechLog* journal = nullptr; // the log RecordingSpeech gives it
 };
 
 // Both parts with one log.
 struct RecordingSpeech : SpeechLog {
-    RecordingEngine engine { *this };
-    RecordingAudioOutput output { *this };
+    RecordingSpeech()
+    {
+        engine.journal = this;
+        output.journal = this;
+    }
+    RecordingEngine engine;
+    RecordingAudioOutput output;
 };
