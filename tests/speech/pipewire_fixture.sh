@@ -47,10 +47,12 @@ for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 load_sink() { pactl load-module module-null-sink sink_name=null >/dev/null 2>&1; }
 loaded=
 for _ in $(seq 50); do load_sink && loaded=1 && break; sleep 0.2; done
-[[ -n $loaded ]] && pactl set-default-sink null || { echo "no null sink; see $dir/*.log" >&2; exit 1; }
-# Ready once the session manager has made the sink the default.
+[[ -n $loaded ]] || { echo "no null sink; see $dir/*.log" >&2; exit 1; }
+# Ready once the session manager has made the sink the default; on a busy machine the new sink
+# may not be known by name at first ("Not supported"), so it is asked for again.
 for _ in $(seq 100); do
     [[ $(pactl get-default-sink 2>/dev/null) == null ]] && exit 0
+    pactl set-default-sink null 2>/dev/null || true
     sleep 0.1
 done
 echo "PipeWire test server did not come up; see $dir/*.log" >&2 && exit 1
