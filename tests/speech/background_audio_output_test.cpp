@@ -154,7 +154,7 @@ private slots:
     void playsEveryLineOfARunWhole()
     {
         BackgroundAudioOutput output(kHelper);
-        const QList<int> run = QList<int>(5, 400) << 1600 << 40;
+        const QList<int> run = QList<int>(5, 400) << 4000 << 40; // a long line at the slower pace
         const QList<int> rates = QList<int>(5, kRate) << 16000 << kRate; // Flite's, then back
         bool handled = false;
         QTimer::singleShot(100, this, [&] { handled = true; });
