@@ -79,6 +79,22 @@ private slots:
                     slower, normal, faster, again)));
     }
 
+    // The voice chosen is the voice heard: through the helper, espeak-ng speaks at its own
+    // sample rate and Flite's two voices take their own time (Flite's renders of one voice
+    // vary by a few samples, so the samples themselves cannot tell voices apart).
+    void eachVoiceIsItsOwn()
+    {
+        SpeechService service(helperOptions());
+        const Pcm male = service.synthesize(DrillLine, Male, Normal);
+        const Pcm female = service.synthesize(DrillLine, Female, Normal);
+        const Pcm espeak = service.synthesize(DrillLine, Espeak, Normal);
+        QVERIFY(audible(male) && audible(female) && audible(espeak));
+        QVERIFY(espeak.sampleRate != male.sampleRate && espeak.sampleRate != female.sampleRate);
+        QVERIFY2(seconds(male) > 1.1 * seconds(female),
+            qPrintable(
+                QString::asprintf("male %.2f s, female %.2f s", seconds(male), seconds(female))));
+    }
+
     // The lines that abort espeak-ng 1.51 when given to it whole, by either engine, from a
     // helper that started with the first line.
     void crashingLinesLeaveItWorking()
