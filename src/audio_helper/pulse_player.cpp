@@ -1,6 +1,7 @@
 #include "pulse_player.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -20,6 +21,9 @@ constexpr auto kNoAnswer = 3s;
 constexpr auto kNotPlaying = 2s;
 constexpr auto kRetry = 500ms;
 constexpr pa_usec_t kTickUsec = 250'000;
+// On PulseAudio a stream stopped is corked only this long after its flush, once the server
+// has surely taken back what the device had pulled from it.
+constexpr auto kCorkAfterFlush = 200ms;
 // How long after a stream is made a server may still apply the volume it keeps for the
 // program (PipeWire's session manager does so on its own time), over the one asked for.
 constexpr auto kVolumeRestoreWindow = 5s;
@@ -176,6 +180,7 @@ void PulsePlayer::onContextState(pa_context* context, void* self)
         pa_context_set_subscribe_callback(context, &PulsePlayer::onServerEvent, self);
         player.track(
             pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr));
+        player.track(pa_context_get_server_info(context, &PulsePlayer::onServerKnown, self));
         player.m_contextReady = true;
         player.m_hung = false;
         player.m_offlineCause.clear();
@@ -381,8 +386,7 @@ void PulsePlayer::onDrained(pa_stream*, int success, void* self)
         player.m_answer(FrameKind::Played, player.m_drainTarget, {});
     }
     player.pump();
-    if (!player.isBusy() && !player.m_corked)
-        player.cork(true);
+    player.corkIfIdle();
 }
 
 void PulsePlayer::onTiming(pa_stream* stream, int success, void* self)
@@ -400,6 +404,12 @@ void PulsePlayer::onTiming(pa_stream* stream, int success, void* self)
 }
 
 void PulsePlayer::onServerInfo(pa_context*, const pa_server_info*, void*) { }
+
+void PulsePlayer::onServerKnown(pa_context*, const pa_server_info* info, void* self)
+{
+    playerOf(self)->m_corkRightAfterFlush
+        = info && info->server_name && std::strstr(info->server_name, "PipeWire");
+}
 
 void PulsePlayer::cork(bool corked)
 {
@@ -479,6 +489,7 @@ void PulsePlayer::check()
     }
     if (m_hung)
         return;
+    corkIfIdle();
     if (!m_drain || m_corked)
         return;
     if (!m_probe && now - m_probedAt >= 500ms) {
@@ -513,12 +524,20 @@ void PulsePlayer::dropAll()
     }
     if (m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
         track(pa_stream_flush(m_stream, nullptr, nullptr));
+        m_flushedAt = Clock::now();
         m_ahead = 0;
     }
     const std::uint32_t ended = m_queue.empty() ? m_begun : m_begun - 1;
     m_writtenUpTo = std::max(m_writtenUpTo, ended);
     settle(ended);
-    if (m_stream && !m_corked && m_queue.empty())
+    corkIfIdle();
+}
+
+void PulsePlayer::corkIfIdle()
+{
+    if (!m_corkRightAfterFlush && Clock::now() - m_flushedAt < kCorkAfterFlush)
+        return; // the tick corks it
+    if (m_stream && !m_corked && !isBusy() && pa_stream_get_state(m_stream) == PA_STREAM_READY)
         cork(true);
 }
 

@@ -68,6 +68,7 @@ private:
     void applyVolume();
     void drainIfDue();
     void cork(bool corked);
+    void corkIfIdle();
     void track(pa_operation* operation);
     void check();
     void lose(const QString& cause);
@@ -83,6 +84,7 @@ private:
     static void onDrained(pa_stream* stream, int success, void* self);
     static void onTiming(pa_stream* stream, int success, void* self);
     static void onServerInfo(pa_context* context, const pa_server_info* info, void* self);
+    static void onServerKnown(pa_context* context, const pa_server_info* info, void* self);
     static void onServerEvent(
         pa_context* context, pa_subscription_event_type_t type, std::uint32_t index, void* self);
     static void onStreamVolume(
@@ -105,6 +107,11 @@ private:
     Clock::time_point m_streamSince;
     Clock::time_point m_streamReadyAt;
     bool m_corked = true;
+    // PipeWire's service needs a cork between a flush and the next line, or that line may
+    // never be played; PulseAudio keeps what the device already took if the cork overtakes
+    // the flush, and plays it at the next uncork. So each gets the cork it needs.
+    bool m_corkRightAfterFlush = false;
+    Clock::time_point m_flushedAt;
     std::size_t m_ahead = 0; // written since the server last asked for more
 
     std::deque<Utterance> m_queue; // not yet written whole
