@@ -21,9 +21,9 @@ constexpr auto kNoAnswer = 3s;
 constexpr auto kNotPlaying = 2s;
 constexpr auto kRetry = 500ms;
 constexpr pa_usec_t kTickUsec = 250'000;
-// On PulseAudio a stream stopped is corked only this long after its flush, once the server
-// has surely taken back what the device had pulled from it.
-constexpr auto kCorkAfterFlush = 200ms;
+// On PulseAudio a stream cut off is closed once it has been idle this long: stepping on
+// through lines keeps it, a learner who stops gets a fresh one for the next line.
+constexpr auto kIdleAfterFlush = 200ms;
 // How long after a stream is made a server may still apply the volume it keeps for the
 // program (PipeWire's session manager does so on its own time), over the one asked for.
 constexpr auto kVolumeRestoreWindow = 5s;
@@ -233,6 +233,7 @@ void PulsePlayer::openStream(int sampleRate)
     m_streamRate = sampleRate;
     m_streamSince = Clock::now();
     m_corked = true;
+    m_flushed = false;
     m_ahead = 0;
     const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
     if (pa_stream_connect_playback(m_stream, nullptr, &attributes, flags, &volume, nullptr) < 0) {
@@ -525,6 +526,7 @@ void PulsePlayer::dropAll()
     if (m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
         track(pa_stream_flush(m_stream, nullptr, nullptr));
         m_flushedAt = Clock::now();
+        m_flushed = true;
         m_ahead = 0;
     }
     const std::uint32_t ended = m_queue.empty() ? m_begun : m_begun - 1;
@@ -535,10 +537,12 @@ void PulsePlayer::dropAll()
 
 void PulsePlayer::corkIfIdle()
 {
-    if (!m_corkRightAfterFlush && Clock::now() - m_flushedAt < kCorkAfterFlush)
-        return; // the tick corks it
-    if (m_stream && !m_corked && !isBusy() && pa_stream_get_state(m_stream) == PA_STREAM_READY)
+    if (!m_stream || m_corked || isBusy() || pa_stream_get_state(m_stream) != PA_STREAM_READY)
+        return;
+    if (m_corkRightAfterFlush || !m_flushed)
         cork(true);
+    else if (Clock::now() - m_flushedAt >= kIdleAfterFlush)
+        dropStream(); // the next line opens a new one
 }
 
 void PulsePlayer::settle(std::uint32_t upTo)

@@ -107,10 +107,12 @@ private:
     Clock::time_point m_streamSince;
     Clock::time_point m_streamReadyAt;
     bool m_corked = true;
-    // PipeWire's service needs a cork between a flush and the next line, or that line may
-    // never be played; PulseAudio keeps what the device already took if the cork overtakes
-    // the flush, and plays it at the next uncork. So each gets the cork it needs.
+    // A stream flushed while playing, then corked, may keep some of the old line on
+    // PulseAudio and play it at the next uncork; PipeWire's service needs that cork between a
+    // flush and the next line, or the line may never be played. So on PulseAudio a flushed
+    // stream is closed once idle instead of corked, and on PipeWire it is corked at once.
     bool m_corkRightAfterFlush = false;
+    bool m_flushed = false;
     Clock::time_point m_flushedAt;
     std::size_t m_ahead = 0; // written since the server last asked for more
 
