@@ -130,9 +130,9 @@ void AudioHelperClient::answer(const Protocol::Frame& frame)
         settle(m_sentBeforeHelper + frame.header.value);
         break;
     case FrameKind::Played:
-        if (m_reported)
+        if (!m_reportedCause.isEmpty())
             qCInfo(lcSpeech, "Speech is heard again.");
-        m_reported = false;
+        m_reportedCause.clear();
         break;
     case FrameKind::Trouble:
         report(QString::fromUtf8(frame.payload));
@@ -173,11 +173,11 @@ void AudioHelperClient::onSilence()
 
 void AudioHelperClient::report(const QString& failure)
 {
-    if (m_reported) {
+    if (failure == m_reportedCause) {
         qCDebug(lcSpeech, "Speech is still silent: %s", qUtf8Printable(failure));
         return;
     }
-    m_reported = true;
+    m_reportedCause = failure;
     qCWarning(lcSpeech, "Speech is silent: %s.", qUtf8Printable(failure));
 }
 

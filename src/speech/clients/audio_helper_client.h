@@ -58,5 +58,6 @@ private:
     double m_gain = 1.0;
     QTimer m_watchdog; // ends a helper that leaves a line unanswered too long
     bool m_missing = false;
-    bool m_reported = false;
+    // Told once until speech is heard again; a new cause meanwhile is told too.
+    QString m_reportedCause;
 };
