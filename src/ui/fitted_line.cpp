@@ -131,7 +131,9 @@ void FittedLine::markCut()
     // The last row gives up as many characters as the mark needs.
     const QTextLine last = m_body->lineAt(m_rows - 1);
     const double markWidth = QFontMetricsF(m_font, m_device).horizontalAdvance(CutMark);
-    qsizetype end = last.xToCursor(std::max(0.0, m_box.width() - markWidth));
+    // The character under the edge goes too: one that straddles it would push the mark out.
+    qsizetype end
+        = last.xToCursor(std::max(0.0, m_box.width() - markWidth), QTextLine::CursorOnCharacter);
     end = std::clamp<qsizetype>(end, last.textStart(), last.textStart() + last.textLength());
     while (end > last.textStart() && m_text.at(end - 1).isSpace())
         --end;

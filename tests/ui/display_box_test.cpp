@@ -107,6 +107,12 @@ private slots:
             const FittedLine shown(line.shownText(), line.font(), box);
             if (line.shownLength() > 0 && !shown.isCut())
                 QCOMPARE(drawn(line, box), drawn(shown, box));
+            // The mark is seen: nothing is drawn past the box's right edge.
+            const QImage past = drawn(line, box + QSizeF(200, 0))
+                                    .copy(int(box.width()), 0, 200, int(box.height()));
+            QImage blank(past.size(), past.format());
+            blank.fill(Qt::white);
+            QCOMPARE(past, blank);
         }
         // Only what can be seen is laid out, a few times over at most, and never the whole of
         // a huge line.
