@@ -21,7 +21,7 @@ constexpr auto kNoAnswer = 3s;
 constexpr auto kNotPlaying = 2s;
 constexpr auto kRetry = 500ms;
 constexpr pa_usec_t kTickUsec = 250'000;
-// On PulseAudio a stream cut off is closed once it has been idle this long: stepping on
+// On PulseAudio a stream cut off is replaced once it has been idle this long: stepping on
 // through lines keeps it, a learner who stops gets a fresh one for the next line.
 constexpr auto kIdleAfterFlush = 200ms;
 // How long after a stream is made a server may still apply the volume it keeps for the
@@ -541,8 +541,11 @@ void PulsePlayer::corkIfIdle()
         return;
     if (m_corkRightAfterFlush || !m_flushed)
         cork(true);
-    else if (Clock::now() - m_flushedAt >= kIdleAfterFlush)
-        dropStream(); // the next line opens a new one
+    else if (Clock::now() - m_flushedAt >= kIdleAfterFlush) {
+        const int rate = m_streamRate;
+        dropStream();
+        openStream(rate); // corked, ready for the next line
+    }
 }
 
 void PulsePlayer::settle(std::uint32_t upTo)

@@ -110,7 +110,8 @@ private:
     // A stream flushed while playing, then corked, may keep some of the old line on
     // PulseAudio and play it at the next uncork; PipeWire's service needs that cork between a
     // flush and the next line, or the line may never be played. So on PulseAudio a flushed
-    // stream is closed once idle instead of corked, and on PipeWire it is corked at once.
+    // stream is replaced by a fresh one once idle, instead of corked; on PipeWire it is corked at
+    // once.
     bool m_corkRightAfterFlush = false;
     bool m_flushed = false;
     Clock::time_point m_flushedAt;
