@@ -19,6 +19,10 @@ constexpr std::size_t kWriteAhead = 3u << 20;
 constexpr auto kNoAnswer = 3s;
 // A stream that plays nothing of its buffer for this long has a device that stopped.
 constexpr auto kNotPlaying = 2s;
+// A line the server has not begun to play in this time is written again to a new stream, once:
+// PipeWire's service now and then leaves a stream unserved after it was uncorked.
+constexpr auto kNeverStarted = 600ms;
+constexpr auto kProbeEvery = 250ms;
 constexpr auto kRetry = 500ms;
 constexpr pa_usec_t kTickUsec = 250'000;
 // On PulseAudio a stream cut off is replaced once it has been idle this long: stepping on
@@ -349,6 +353,9 @@ void PulsePlayer::pump()
                 return;
             }
             m_ahead += size;
+            if (m_written.empty() || m_written.back().number != utterance.number)
+                m_written.push_back({ utterance.number, utterance.sampleRate, {}, false, false });
+            m_written.back().bytes.append(utterance.bytes.constData(), qsizetype(size));
             utterance.bytes.remove(0, qsizetype(size));
             if (m_corked)
                 cork(false);
@@ -356,6 +363,8 @@ void PulsePlayer::pump()
         if (!utterance.bytes.isEmpty() || !utterance.ended)
             break; // the server takes more later, or more arrives
         m_writtenUpTo = utterance.number;
+        if (!m_written.empty() && m_written.back().number == utterance.number)
+            m_written.back().ended = true;
         m_queue.pop_front();
     }
     drainIfDue();
@@ -371,7 +380,13 @@ void PulsePlayer::drainIfDue()
     m_drainTarget = m_writtenUpTo;
     m_drain = pa_stream_drain(m_stream, &PulsePlayer::onDrained, this);
     m_readIndex = -1;
+    m_readIndexMoved = false;
     m_readIndexMovedAt = Clock::now();
+    // Where the server stands before it can have played much: whether it starts is told from it.
+    if (!m_probe) {
+        m_probe = pa_stream_update_timing_info(m_stream, &PulsePlayer::onTiming, this);
+        m_probedAt = m_readIndexMovedAt;
+    }
 }
 
 void PulsePlayer::onDrained(pa_stream*, int success, void* self)
@@ -398,9 +413,14 @@ void PulsePlayer::onTiming(pa_stream* stream, int success, void* self)
         player.m_probe = nullptr;
     }
     const pa_timing_info* timing = success ? pa_stream_get_timing_info(stream) : nullptr;
+    if (timing)
+        player.m_readIndexAnsweredAt = Clock::now();
     if (timing && timing->read_index != player.m_readIndex) {
+        player.m_readIndexMoved = player.m_readIndex >= 0;
         player.m_readIndex = timing->read_index;
         player.m_readIndexMovedAt = Clock::now();
+        if (player.m_readIndexMoved)
+            player.m_replayed = false;
     }
 }
 
@@ -493,15 +513,36 @@ void PulsePlayer::check()
     corkIfIdle();
     if (!m_drain || m_corked)
         return;
-    if (!m_probe && now - m_probedAt >= 500ms) {
+    if (!m_probe && now - m_probedAt >= kProbeEvery) {
         m_probe = pa_stream_update_timing_info(m_stream, &PulsePlayer::onTiming, this);
         m_probedAt = now;
     }
     // The server answers, yet plays nothing of what it has.
+    if (m_readIndex >= 0 && !m_readIndexMoved && !m_replayed
+        && m_readIndexAnsweredAt - m_readIndexMovedAt >= kNeverStarted)
+        return replayOnNewStream();
     if (m_readIndex >= 0 && now - m_readIndexMovedAt > kNotPlaying)
         lose(pa_stream_is_suspended(m_stream) > 0
                 ? QStringLiteral("the sound device is suspended")
                 : QStringLiteral("the sound device stopped playing"));
+}
+
+void PulsePlayer::replayOnNewStream()
+{
+    // Nothing of these was heard: each goes back to the queue whole, before what was not yet
+    // written of the last of them.
+    for (auto written = m_written.rbegin(); written != m_written.rend(); ++written) {
+        if (!m_queue.empty() && m_queue.front().number == written->number)
+            m_queue.front().bytes.prepend(written->bytes);
+        else
+            m_queue.push_front(std::move(*written));
+    }
+    m_written.clear();
+    m_writtenUpTo = m_drainedUpTo;
+    m_replayed = true;
+    const int rate = m_streamRate;
+    dropStream();
+    openStream(rate);
 }
 
 void PulsePlayer::lose(const QString& cause)
@@ -514,6 +555,8 @@ void PulsePlayer::lose(const QString& cause)
 void PulsePlayer::dropAll()
 {
     std::erase_if(m_queue, [](const Utterance& utterance) { return utterance.ended; });
+    m_written.clear();
+    m_replayed = false;
     for (Utterance& utterance : m_queue) {
         utterance.dropped = true;
         utterance.bytes.clear();
@@ -550,6 +593,7 @@ void PulsePlayer::corkIfIdle()
 
 void PulsePlayer::settle(std::uint32_t upTo)
 {
+    std::erase_if(m_written, [upTo](const Utterance& written) { return written.number <= upTo; });
     if (upTo <= m_drainedUpTo)
         return;
     m_drainedUpTo = upTo;

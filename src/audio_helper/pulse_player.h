@@ -72,6 +72,7 @@ private:
     void track(pa_operation* operation);
     void check();
     void lose(const QString& cause);
+    void replayOnNewStream();
     void dropAll();
     void settle(std::uint32_t upTo);
     void trouble(const QString& cause);
@@ -118,6 +119,10 @@ private:
     std::size_t m_ahead = 0; // written since the server last asked for more
 
     std::deque<Utterance> m_queue; // not yet written whole
+    // What was written of the utterances not yet played, kept to write them again to a new
+    // stream if the server never starts playing the one they went to.
+    std::deque<Utterance> m_written;
+    bool m_replayed = false; // since a line was last heard to start
     std::uint32_t m_begun = 0;
     std::uint32_t m_writtenUpTo = 0; // whole in the server's buffer
     std::uint32_t m_drainedUpTo = 0; // played or dropped, as answered
@@ -132,7 +137,9 @@ private:
     pa_operation* m_probe = nullptr;
     Clock::time_point m_probedAt;
     std::int64_t m_readIndex = -1;
+    bool m_readIndexMoved = false; // since the drain began
     Clock::time_point m_readIndexMovedAt;
+    Clock::time_point m_readIndexAnsweredAt;
 
     double m_gain = 1.0;
     std::uint32_t m_underflows = 0;

@@ -421,6 +421,31 @@ private slots:
         if (onPipeWire())
             QSKIP("PipeWire wakes a suspended sink for a stream that plays, and moves the stream "
                   "to another sink of its own");
+        { // a stream the server stops serving (moved to a sink that is suspended) is replaced
+            QProcess load;
+            load.start(
+                u"pactl"_s, { u"load-module"_s, u"module-null-sink"_s, u"sink_name=unserved"_s });
+            QVERIFY(load.waitForFinished() && load.exitCode() == 0);
+            const QString module = QString::fromUtf8(load.readAllStandardOutput().trimmed());
+            QVERIFY(pactl({ u"suspend-sink"_s, u"unserved"_s, u"1"_s }));
+            BackgroundAudioOutput output(kHelper);
+            QVERIFY(playUntilHeard(output, sound(300)) >= 0);
+            output.waitUntilPlayed();
+            QProcess streams;
+            streams.start(u"pactl"_s, { u"list"_s, u"short"_s, u"sink-inputs"_s });
+            QVERIFY(streams.waitForFinished());
+            const QString stream
+                = QString::fromUtf8(streams.readAllStandardOutput()).section(u'\t', 0, 0);
+            QVERIFY(pactl({ u"move-sink-input"_s, stream, u"unserved"_s }));
+            QTest::failOnWarning(QRegularExpression(u".*"_s));
+            const qsizetype mark = m_recorder.now();
+            output.play(sound(1000));
+            const QList<bool> heard = m_recorder.heardFor(mark, 2500);
+            QVERIFY(pactl({ u"unload-module"_s, module }));
+            QVERIFY2(heard.indexOf(true) >= 0 && heard.count(true) * 10 >= 950,
+                qPrintable(u"%1 ms of the line heard, from %2 ms"_s.arg(heard.count(true) * 10)
+                               .arg(heard.indexOf(true) * 10)));
+        }
         QVERIFY(pactl({ u"suspend-sink"_s, u"null"_s, u"1"_s }));
         { // an output says a device failure once: the second part has an output of its own
             BackgroundAudioOutput output(kHelper);
