@@ -351,6 +351,14 @@ private slots:
         QVERIFY(!output.isBusy());
         QVERIFY2(m_recorder.heardSince(mark), "the next line was not heard");
         QVERIFY2(took < 900, qPrintable(u"the wait for a 300 ms line took %1 ms"_s.arg(took)));
+        // Once speech was heard again, the same failure is told again.
+        QVERIFY(playUntilHeard(output, sound(3000)) >= 0);
+        expectSilence(u"the audio helper was killed by signal 9"_s);
+        const pid_t second = audioHelper();
+        QVERIFY(second > 0);
+        QCOMPARE(::kill(second, SIGKILL), 0);
+        QTRY_VERIFY(!output.isBusy());
+        QVERIFY(playUntilHeard(output, sound(300)) >= 0);
 
         const pid_t stuck = audioHelper();
         QVERIFY(stuck > 0);
