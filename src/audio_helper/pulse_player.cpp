@@ -184,7 +184,7 @@ void PulsePlayer::onContextState(pa_context* context, void* self)
         pa_context_set_subscribe_callback(context, &PulsePlayer::onServerEvent, self);
         player.track(
             pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr));
-        player.track(pa_context_get_server_info(context, &PulsePlayer::onServerKnown, self));
+        player.track(pa_context_get_server_info(context, &PulsePlayer::onServerInfo, self));
         player.m_contextReady = true;
         player.m_hung = false;
         player.m_offlineCause.clear();
@@ -237,7 +237,6 @@ void PulsePlayer::openStream(int sampleRate)
     m_streamRate = sampleRate;
     m_streamSince = Clock::now();
     m_corked = true;
-    m_flushed = false;
     m_ahead = 0;
     const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
     if (pa_stream_connect_playback(m_stream, nullptr, &attributes, flags, &volume, nullptr) < 0) {
@@ -363,8 +362,6 @@ void PulsePlayer::pump()
         if (!utterance.bytes.isEmpty() || !utterance.ended)
             break; // the server takes more later, or more arrives
         m_writtenUpTo = utterance.number;
-        if (!m_written.empty() && m_written.back().number == utterance.number)
-            m_written.back().ended = true;
         m_queue.pop_front();
     }
     drainIfDue();
@@ -424,9 +421,7 @@ void PulsePlayer::onTiming(pa_stream* stream, int success, void* self)
     }
 }
 
-void PulsePlayer::onServerInfo(pa_context*, const pa_server_info*, void*) { }
-
-void PulsePlayer::onServerKnown(pa_context*, const pa_server_info* info, void* self)
+void PulsePlayer::onServerInfo(pa_context*, const pa_server_info* info, void* self)
 {
     playerOf(self)->m_corkRightAfterFlush
         = info && info->server_name && std::strstr(info->server_name, "PipeWire");
@@ -532,17 +527,24 @@ void PulsePlayer::replayOnNewStream()
     // Nothing of these was heard: each goes back to the queue whole, before what was not yet
     // written of the last of them.
     for (auto written = m_written.rbegin(); written != m_written.rend(); ++written) {
-        if (!m_queue.empty() && m_queue.front().number == written->number)
+        if (!m_queue.empty() && m_queue.front().number == written->number) {
             m_queue.front().bytes.prepend(written->bytes);
-        else
+        } else { // only the last can be part of a line, and that part's line is still queued
+            written->ended = true;
             m_queue.push_front(std::move(*written));
+        }
     }
     m_written.clear();
     m_writtenUpTo = m_drainedUpTo;
     m_replayed = true;
+    reopenStream();
+}
+
+void PulsePlayer::reopenStream()
+{
     const int rate = m_streamRate;
     dropStream();
-    openStream(rate);
+    openStream(rate); // corked, ready for the next line
 }
 
 void PulsePlayer::lose(const QString& cause)
@@ -569,7 +571,6 @@ void PulsePlayer::dropAll()
     if (m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
         track(pa_stream_flush(m_stream, nullptr, nullptr));
         m_flushedAt = Clock::now();
-        m_flushed = true;
         m_ahead = 0;
     }
     const std::uint32_t ended = m_queue.empty() ? m_begun : m_begun - 1;
@@ -582,13 +583,11 @@ void PulsePlayer::corkIfIdle()
 {
     if (!m_stream || m_corked || isBusy() || pa_stream_get_state(m_stream) != PA_STREAM_READY)
         return;
-    if (m_corkRightAfterFlush || !m_flushed)
+    const bool flushed = m_flushedAt > m_streamSince;
+    if (m_corkRightAfterFlush || !flushed)
         cork(true);
-    else if (Clock::now() - m_flushedAt >= kIdleAfterFlush) {
-        const int rate = m_streamRate;
-        dropStream();
-        openStream(rate); // corked, ready for the next line
-    }
+    else if (Clock::now() - m_flushedAt >= kIdleAfterFlush)
+        reopenStream();
 }
 
 void PulsePlayer::settle(std::uint32_t upTo)

@@ -65,6 +65,7 @@ private:
     void dropContext();
     void openStream(int sampleRate);
     void dropStream();
+    void reopenStream();
     void pump();
     // Sets the stream's volume to the gain asked for, once it is ready.
     void applyVolume();
@@ -87,7 +88,6 @@ private:
     static void onDrained(pa_stream* stream, int success, void* self);
     static void onTiming(pa_stream* stream, int success, void* self);
     static void onServerInfo(pa_context* context, const pa_server_info* info, void* self);
-    static void onServerKnown(pa_context* context, const pa_server_info* info, void* self);
     static void onServerEvent(
         pa_context* context, pa_subscription_event_type_t type, std::uint32_t index, void* self);
     static void onStreamVolume(
@@ -116,8 +116,7 @@ private:
     // stream is replaced by a fresh one once idle, instead of corked; on PipeWire it is corked at
     // once.
     bool m_corkRightAfterFlush = false;
-    bool m_flushed = false;
-    Clock::time_point m_flushedAt;
+    Clock::time_point m_flushedAt; // the stream was flushed if this is after m_streamSince
     std::size_t m_ahead = 0; // written since the server last asked for more
 
     std::deque<Utterance> m_queue; // not yet written whole

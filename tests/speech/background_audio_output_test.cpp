@@ -22,11 +22,18 @@ namespace {
 const QString kHelper = QStringLiteral(KELVARO_AUDIO_HELPER);
 constexpr int kRate = NullSinkRecorder::kRate;
 
+// What pactl prints, or nothing if it fails.
+QString pactlOutput(const QStringList& arguments)
+{
+    QProcess pactl;
+    pactl.start(u"pactl"_s, arguments);
+    const bool ran = pactl.waitForFinished() && pactl.exitCode() == 0;
+    return ran ? QString::fromUtf8(pactl.readAllStandardOutput().trimmed()) : QString();
+}
+
 bool onPipeWire()
 {
-    QProcess info;
-    info.start(u"pactl"_s, { u"info"_s });
-    return info.waitForFinished() && info.readAllStandardOutput().contains("PipeWire");
+    return pactlOutput({ u"info"_s }).contains(u"PipeWire"_s);
 }
 
 Pcm sound(int ms, qint16 level = 10000, int rate = kRate)
@@ -430,20 +437,15 @@ private slots:
             QSKIP("PipeWire wakes a suspended sink for a stream that plays, and moves the stream "
                   "to another sink of its own");
         { // a stream the server stops serving (moved to a sink that is suspended) is replaced
-            QProcess load;
-            load.start(
-                u"pactl"_s, { u"load-module"_s, u"module-null-sink"_s, u"sink_name=unserved"_s });
-            QVERIFY(load.waitForFinished() && load.exitCode() == 0);
-            const QString module = QString::fromUtf8(load.readAllStandardOutput().trimmed());
+            const QString module
+                = pactlOutput({ u"load-module"_s, u"module-null-sink"_s, u"sink_name=unserved"_s });
+            QVERIFY(!module.isEmpty());
             QVERIFY(pactl({ u"suspend-sink"_s, u"unserved"_s, u"1"_s }));
             BackgroundAudioOutput output(kHelper);
             QVERIFY(playUntilHeard(output, sound(300)) >= 0);
             output.waitUntilPlayed();
-            QProcess streams;
-            streams.start(u"pactl"_s, { u"list"_s, u"short"_s, u"sink-inputs"_s });
-            QVERIFY(streams.waitForFinished());
             const QString stream
-                = QString::fromUtf8(streams.readAllStandardOutput()).section(u'\t', 0, 0);
+                = pactlOutput({ u"list"_s, u"short"_s, u"sink-inputs"_s }).section(u'\t', 0, 0);
             QVERIFY(pactl({ u"move-sink-input"_s, stream, u"unserved"_s }));
             QTest::failOnWarning(QRegularExpression(u".*"_s));
             const qsizetype mark = m_recorder.now();
