@@ -25,9 +25,6 @@ constexpr auto kNeverStarted = 600ms;
 constexpr auto kProbeEvery = 250ms;
 constexpr auto kRetry = 500ms;
 constexpr pa_usec_t kTickUsec = 250'000;
-// On PulseAudio a stream cut off is replaced once it has been idle this long: stepping on
-// through lines keeps it, a learner who stops gets a fresh one for the next line.
-constexpr auto kIdleAfterFlush = 200ms;
 // How long after a stream is made a server may still apply the volume it keeps for the
 // program (PipeWire's session manager does so on its own time), over the one asked for.
 constexpr auto kVolumeRestoreWindow = 5s;
@@ -568,10 +565,15 @@ void PulsePlayer::dropAll()
         pa_operation_unref(m_drain);
         m_drain = nullptr;
     }
-    if (m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
-        track(pa_stream_flush(m_stream, nullptr, nullptr));
-        m_flushedAt = Clock::now();
-        m_ahead = 0;
+    if (m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY && !m_corked) {
+        if (m_corkRightAfterFlush) {
+            track(pa_stream_flush(m_stream, nullptr, nullptr));
+            m_ahead = 0;
+        } else {
+            // A flush leaves what the server has already mixed of the line, and a cork keeps
+            // it to play at the next uncork; only a stream that goes takes all of it along.
+            reopenStream();
+        }
     }
     const std::uint32_t ended = m_queue.empty() ? m_begun : m_begun - 1;
     m_writtenUpTo = std::max(m_writtenUpTo, ended);
@@ -583,11 +585,7 @@ void PulsePlayer::corkIfIdle()
 {
     if (!m_stream || m_corked || isBusy() || pa_stream_get_state(m_stream) != PA_STREAM_READY)
         return;
-    const bool flushed = m_flushedAt > m_streamSince;
-    if (m_corkRightAfterFlush || !flushed)
-        cork(true);
-    else if (Clock::now() - m_flushedAt >= kIdleAfterFlush)
-        reopenStream();
+    cork(true);
 }
 
 void PulsePlayer::settle(std::uint32_t upTo)

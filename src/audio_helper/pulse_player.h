@@ -19,8 +19,8 @@
 // One playback stream stays open across lines, corked while idle. Each utterance goes to the
 // server as soon as it arrives, whole (the server's buffer takes minutes of speech), with a
 // small start threshold, so a stall of this process cannot cut a line; the latency the stream
-// asks for stays small, so a stop is heard at once. A stop flushes the stream (on PulseAudio
-// it is then replaced once idle, see m_corkRightAfterFlush). A line the server never begins
+// asks for stays small, so a stop is heard at once. A stop flushes the stream, or replaces it
+// (see m_corkRightAfterFlush). A line the server never begins
 // to play is written once more, to a new stream.
 //
 // Failures are told from the context's and the stream's state and from operations that do not
@@ -110,13 +110,11 @@ private:
     Clock::time_point m_streamSince;
     Clock::time_point m_streamReadyAt;
     bool m_corked = true;
-    // A stream flushed while playing, then corked, may keep some of the old line on
-    // PulseAudio and play it at the next uncork; PipeWire's service needs that cork between a
-    // flush and the next line, or the line may never be played. So on PulseAudio a flushed
-    // stream is replaced by a fresh one once idle, instead of corked; on PipeWire it is corked at
-    // once.
+    // How a stop silences a playing stream. On PulseAudio a flush leaves what was already
+    // mixed, and a cork keeps some of the old line to play at the next uncork, so the stream is
+    // replaced by a fresh one. PipeWire's service needs a flush and a cork between lines, or the
+    // next line may never be played.
     bool m_corkRightAfterFlush = false;
-    Clock::time_point m_flushedAt; // the stream was flushed if this is after m_streamSince
     std::size_t m_ahead = 0; // written since the server last asked for more
 
     std::deque<Utterance> m_queue; // not yet written whole
