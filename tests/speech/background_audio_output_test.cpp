@@ -26,6 +26,9 @@ constexpr int kRate = NullSinkRecorder::kRate;
 QString pactlOutput(const QStringList& arguments)
 {
     QProcess pactl;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"LC_ALL"_s, u"C"_s); // its words, not a translation
+    pactl.setProcessEnvironment(environment);
     pactl.start(u"pactl"_s, arguments);
     const bool ran = pactl.waitForFinished() && pactl.exitCode() == 0;
     return ran ? QString::fromUtf8(pactl.readAllStandardOutput().trimmed()) : QString();
@@ -185,6 +188,9 @@ private slots:
                 qPrintable(QString::asprintf("line %lld: %lld ms late, %d ms long, gaps %d ms",
                     line, start * 10, loudMs, gapMs)));
         }
+        // At rest the stream is paused, so that the server can let the sound device sleep.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            pactlOutput({ u"list"_s, u"sink-inputs"_s }).contains(u"Corked: yes"_s), 5000);
     }
 
     // Stopped for 200 ms inside each of ten lines, the helper cuts none: each is heard whole.
