@@ -190,7 +190,11 @@ private slots:
         }
         // At rest the stream is paused, so that the server can let the sound device sleep.
         QTRY_VERIFY_WITH_TIMEOUT(
-            pactlOutput({ u"list"_s, u"sink-inputs"_s }).contains(u"Corked: yes"_s), 5000);
+            [] {
+                const QString streams = pactlOutput({ u"list"_s, u"sink-inputs"_s });
+                return streams.contains(u"Corked: yes"_s) && !streams.contains(u"Corked: no"_s);
+            }(),
+            5000);
     }
 
     // Stopped for 200 ms inside each of ten lines, the helper cuts none: each is heard whole.
