@@ -208,6 +208,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::layoutControls()
 {
+    // Until the window lays its client out, the client has a placeholder size that would
+    // scale the captions to a few pixels; measuring them at such sizes loads fonts the first
+    // frame never draws with, and delays it.
+    if (!m_client->testAttribute(Qt::WA_Resized))
+        return;
     const QFont caption = proportionalFont(CaptionPointSize);
     const QFont time = fixedPitchFont(CaptionPointSize);
     const QFont fontSize = proportionalFont(FontSizePointSize);
