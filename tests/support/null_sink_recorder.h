@@ -98,6 +98,13 @@ public:
             [&] { return now() - from >= qsizetype(kRate) * milliseconds / 1000; }, timeoutMs);
     }
 
+    // Waits until the last 300 ms were silent, so that the end of an earlier sound is not
+    // taken for the next one.
+    bool waitForQuiet()
+    {
+        return waitUntil([&] { return !heardSince(now() - kRate * 3 / 10); }, 5000);
+    }
+
     // For each 10 ms of the given milliseconds from the position on, whether it was loud; a
     // failure of the test when the recorder fell behind and they were never recorded.
     QList<bool> heardFor(qsizetype from, int milliseconds)
