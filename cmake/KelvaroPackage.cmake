@@ -20,10 +20,11 @@ spoken. Works without a network.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Voice data for espeak-ng, Flite's voices (loaded by the speech helper when it starts, so
 # shlibdeps cannot see them), the Japanese dictionary for readings, a font with Japanese
-# glyphs, Qt's platform plugins (xcb), Qt's own translations for its dialogs and Qt SQL's
-# SQLite driver plugin, which keeps the history of runs.
+# glyphs, Qt's platform plugins (xcb), Qt's own translations for its dialogs, Qt SQL's
+# SQLite driver plugin, which keeps the history of runs, and GIO, loaded when the text editor
+# is first asked for.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "espeak-ng-data, libflite1, mecab-naist-jdic, fonts-noto-cjk, qt6-qpa-plugins, qt6-translations-l10n, libqt6sql6-sqlite")
+    "espeak-ng-data, libflite1, mecab-naist-jdic, fonts-noto-cjk, qt6-qpa-plugins, qt6-translations-l10n, libqt6sql6-sqlite, libglib2.0-0")
 # Without a sound server the drill runs silently; without qt6-wayland it runs through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, qt6-wayland")
 

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLocale>
 #include <QTimer>
 #include <QWindow>
@@ -174,6 +175,12 @@ int main(int argc, char* argv[])
     // a problem with it is reported at start and not after the first run.
     window.winId(); // the native window the filter watches
     new AfterFirstFrame(window.windowHandle(), [&] {
+        // Reading the first image sets up Qt's image readers, which the first frame does not
+        // need.
+        QIcon icon;
+        icon.addFile(QStringLiteral(":/kelvaro-16.png"));
+        icon.addFile(QStringLiteral(":/kelvaro-32.png"));
+        window.setWindowIcon(icon);
         audio.start();
         voice.start();
         if (history)

@@ -15,7 +15,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QMimeData>
 #include <QScreen>
@@ -95,10 +94,6 @@ MainWindow::MainWindow(const WindowServices& services, const QString& fileAtStar
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kelvaro"));
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/kelvaro-16.png"));
-    icon.addFile(QStringLiteral(":/kelvaro-32.png"));
-    setWindowIcon(icon);
     setFont(proportionalFont(9.75));
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAcceptDrops(true);

@@ -55,11 +55,18 @@ dpkg-deb -I "${packages[0]}" >"$work/control.txt"
 depends=$(sed -n 's/^ Depends: //p' "$work/control.txt")
 # Found by dpkg-shlibdeps, and what the program loads at run time without linking it.
 for package in libc6 libqt6widgets6 libpulse0 libespeak-ng1 espeak-ng-data \
-    libflite1 libmecab2 libsoxr0 mecab-naist-jdic fonts-noto-cjk qt6-qpa-plugins qt6-translations-l10n; do
+    libflite1 libmecab2 libsoxr0 mecab-naist-jdic fonts-noto-cjk qt6-qpa-plugins qt6-translations-l10n \
+    libglib2.0-0; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "the package does not depend on $package: $depends"
 done
 # Playing PCM needs no multimedia framework (and its FFmpeg and GStreamer) in the install.
 [[ ", $depends," != *multimedia* ]] || fail "the package depends on a multimedia framework: $depends"
+# What only a menu item needs is loaded when it is first chosen, not before every first frame;
+# no multimedia framework at all.
+needed=$(readelf -d "$prefix/bin/kelvaro" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')
+for library in libgio libQt6Multimedia; do
+    [[ $needed != *$library* ]] || fail "kelvaro links $library: $needed"
+done
 dpkg-deb -c "${packages[0]}" >"$work/contents.txt"
 for path in usr/bin/kelvaro usr/libexec/kelvaro/kelvaro-speech usr/libexec/kelvaro/kelvaro-audio \
     usr/share/applications/$app.desktop usr/share/metainfo/$app.metainfo.xml \

@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialog>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +94,11 @@ private slots:
         QTRY_COMPARE(f.window.frameGeometry(), f.window.screen()->geometry());
         QVERIFY(!f.window.isFullScreen() && !f.window.isMaximized());
         QCOMPARE(f.seen(), u"SelectYourFile!||FontSize 100|"_s);
+        // The Japanese Gothic faces, the time's of fixed pitch so that its digits do not move.
+        for (const char* name : { "txtHyoji", "lblCount", "lblSeiseki", "lblFontSize" })
+            QCOMPARE(QFontInfo(f.find(name)->font()).family(), u"Noto Sans CJK JP"_s);
+        QCOMPARE(QFontInfo(f.window.menuBar()->font()).family(), u"Noto Sans CJK JP"_s);
+        QCOMPARE(QFontInfo(f.find("lblTime")->font()).family(), u"Noto Sans Mono CJK JP"_s);
         QTRY_COMPARE(f.speech.said(), QStringList { u"say SelectYourFile!"_s });
         QCOMPARE(describe(f.window.menuBar()->actions()),
             u"mnuFile File(&F)[mnuFileOpen Open Text File(&O),mnuFileText Open \"NOTE PAD\"(&E),"
