@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <QTextLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +22,28 @@ QImage drawn(const FittedLine& line, const QSizeF& box)
     image.fill(Qt::white);
     QPainter painter(&image);
     line.draw(painter, QPointF(0, 0));
+    return image;
+}
+
+// The whole line as Qt draws text, laid out in the box's rows.
+QImage drawnByQt(const FittedLine& line, const QSizeF& box)
+{
+    QTextLayout layout(line.shownText(), line.font());
+    QTextOption wrapping;
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(wrapping);
+    layout.beginLayout();
+    double y = 0;
+    for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine()) {
+        row.setLineWidth(box.width());
+        row.setPosition(QPointF(0, y));
+        y += row.height();
+    }
+    layout.endLayout();
+    QImage image(box.toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    layout.draw(&painter, QPointF(0, 0));
     return image;
 }
 
@@ -120,6 +143,32 @@ private slots:
         QVERIFY2(line.laidOutLength() <= 20 * line.shownLength() + 2000,
             qPrintable(u"%1 characters laid out to show %2"_s.arg(line.laidOutLength())
                            .arg(line.shownLength())));
+    }
+
+    // Every glyph where Qt would draw it, at every size and with the Font dialog's effects,
+    // although large glyphs are drawn one by one.
+    void looksAsQtDrawsText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("size");
+        QTest::addColumn<bool>("underlined");
+        QTest::newRow("sentence, large") << Sentence << 99.75 << false;
+        QTest::newRow("kana and kanji, large")
+            << u"毎日声に出して読みましょう。"_s << 99.75 << false;
+        QTest::newRow("sentence, small") << Sentence << 20.25 << false;
+        QTest::newRow("sentence, large, underlined") << Sentence << 99.75 << true;
+    }
+
+    void looksAsQtDrawsText()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, size);
+        QFETCH(bool, underlined);
+        QFont font = proportionalFont(size);
+        font.setUnderline(underlined);
+        const FittedLine line(text, font, LaptopBox);
+        QVERIFY(!line.isCut());
+        QCOMPARE(drawn(line, LaptopBox), drawnByQt(line, LaptopBox));
     }
 
     // A line is fitted once for each text, font and size of the box, not on every key.
