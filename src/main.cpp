@@ -5,7 +5,6 @@
 #include "dialog_file_chooser.h"
 #include "dialog_font_chooser.h"
 #include "dialog_message_boxes.h"
-#include "dialog_progress_dialogs.h"
 #include "disk_drill_file_reader.h"
 #include "helper_programs.h"
 #include "history_recorder.h"
@@ -13,7 +12,7 @@
 #include "immediate_exit.h"
 #include "kelvaro_version.h"
 #include "main_window.h"
-#include "progress_windows.h"
+#include "progress_module_opener.h"
 #include "qt_translations.h"
 #include "run_settings.h"
 #include "speech_service.h"
@@ -161,8 +160,7 @@ int main(int argc, char* argv[])
     if (history)
         recorder = std::make_unique<HistoryRecorder>(*history, runSettings);
     HistoryFlushingExit exit(immediateExit, history.get());
-    DialogProgressDialogs progressDialogs;
-    ProgressWindows progress(historyPath, progressDialogs);
+    ProgressModuleOpener progress(ProgressModuleOpener::installedModulePath(), historyPath);
 
     const QString fileAtStart
         = command.file.isEmpty() ? QString() : QFileInfo(command.file).absoluteFilePath();

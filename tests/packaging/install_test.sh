@@ -25,6 +25,9 @@ entry=$prefix/share/applications/$app.desktop
 for helper in kelvaro-speech kelvaro-audio; do
     [[ -x $prefix/libexec/kelvaro/$helper ]] || fail "no $helper in $prefix/libexec/kelvaro"
 done
+# And the Progress window's module in its library folder.
+module=$(find "$prefix" -path '*/lib*/kelvaro/modules/kelvaro-progress.so')
+[[ -n $module ]] || fail "no kelvaro/modules/kelvaro-progress.so in a library folder of $prefix"
 desktop-file-validate "$entry" || fail "desktop-file-validate refused $entry"
 for line in 'Exec=kelvaro %f' 'MimeType=text/plain;' "Icon=$app" 'Name\[ja\]=.+' \
     'Comment\[ja\]=.+' 'Categories=(.*;)?Education;.*'; do
@@ -64,11 +67,12 @@ done
 # What only a menu item needs is loaded when it is first chosen, not before every first frame;
 # no multimedia framework at all.
 needed=$(readelf -d "$prefix/bin/kelvaro" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')
-for library in libgio libQt6Multimedia; do
+for library in libgio libQt6Charts libQt6OpenGL libQt6Multimedia; do
     [[ $needed != *$library* ]] || fail "kelvaro links $library: $needed"
 done
 dpkg-deb -c "${packages[0]}" >"$work/contents.txt"
 for path in usr/bin/kelvaro usr/libexec/kelvaro/kelvaro-speech usr/libexec/kelvaro/kelvaro-audio \
+    "usr/${module#"$prefix/"}" \
     usr/share/applications/$app.desktop usr/share/metainfo/$app.metainfo.xml \
     usr/share/icons/hicolor/256x256/apps/$app.png usr/share/man/man1/kelvaro.1.gz; do
     grep -q " \./$path\$" "$work/contents.txt" || fail "the package holds no $path"
