@@ -13,7 +13,7 @@ run_packages=(
     qt6-tools-dev qt6-l10n-tools
 )
 test_packages=(
-    xvfb xauth xdotool scrot clang-format
+    xvfb xauth xdotool x11-utils scrot clang-format
     clang libclang-rt-14-dev
     pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber
     desktop-file-utils appstream dpkg-dev file sqlite3 libxcb1-dev

@@ -370,9 +370,15 @@ class OrcaLog:
         os.close(self.slave)
 
 
+def window_icon(window):
+    """The window's icon as xprop draws it from what the window manager reads, or ''."""
+    return subprocess.run(["xprop", "-id", str(window), "_NET_WM_ICON"], capture_output=True,
+                          text=True, check=False).stdout
+
+
 def no_greeting_over_an_open_file(audio):
     """Started with a drill file the program opens it and says nothing; started without one it
-    greets the learner (which shows that the recording hears it)."""
+    greets the learner (which shows that the recording hears it), and has its icon."""
     recording = Recording(audio)
     try:
         wait_for("the recorder running", lambda: recording.seconds() > 1.0)
@@ -386,6 +392,9 @@ def no_greeting_over_an_open_file(audio):
         with Kelvaro(audio) as k:
             wait_for("the greeting heard", lambda: recording.loud(started), 20)
             fail_if(k.line() != "SelectYourFile!", f"the display shows {k.line()!r} at start")
+            # The icon the taskbar shows, set once the first frame is up: 16 and 32 px.
+            wait_for("the window's icon", lambda: "Icon (16 x 16)" in window_icon(k.window)
+                     and "Icon (32 x 32)" in window_icon(k.window))
     finally:
         recording.stop()
 
