@@ -478,6 +478,9 @@ def two_runs_are_kept_with_the_rates_shown(audio):
             k.keys("r")
         k.keys("ctrl+p")
         progress = wait_for("the Progress window", lambda: windows_named("Progress"), 30)[0]
+        # The window itself, with its table of runs, not an error box of the same title.
+        wait_for("the Progress window's table of runs", lambda: any(
+            o.getRole() == pyatspi.ROLE_TABLE for o in descendants(k.app)))
         xdotool("windowfocus", "--sync", progress, "key", "Escape")
         wait_for("Esc closing Progress", lambda: not windows_named("Progress"))
         fail_if(k.process.poll() is not None, "Esc in the Progress window ended the program")
