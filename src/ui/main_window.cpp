@@ -89,6 +89,9 @@ MainWindow::MainWindow(const WindowServices& services, const QString& fileAtStar
     , m_voice(services.voice)
     , m_exit(services.exit)
     , m_messages(services.messages)
+    , m_captionFont(proportionalFont(CaptionPointSize))
+    , m_timeFont(fixedPitchFont(CaptionPointSize))
+    , m_fontSizeFont(proportionalFont(FontSizePointSize))
     , m_run(*this, services.voice, services.clock, services.files, services.fileChooser,
           services.messages)
 {
@@ -120,9 +123,9 @@ void MainWindow::createControls()
     m_client->installEventFilter(this);
 
     // Created in tab order; only the display box takes the focus.
-    lblTime = newLabel(m_client, "lblTime", fixedPitchFont(50.25), LightYellow);
-    lblCount = newLabel(m_client, "lblCount", proportionalFont(50.25), LightYellow);
-    lblSeiseki = newLabel(m_client, "lblSeiseki", proportionalFont(50.25), Qt::white);
+    lblTime = newLabel(m_client, "lblTime", m_timeFont, LightYellow);
+    lblCount = newLabel(m_client, "lblCount", m_captionFont, LightYellow);
+    lblSeiseki = newLabel(m_client, "lblSeiseki", m_captionFont, Qt::white);
 
     txtHyoji = new DisplayBox(m_client);
     txtHyoji->setObjectName(QStringLiteral("txtHyoji"));
@@ -132,7 +135,7 @@ void MainWindow::createControls()
     palette.setColor(QPalette::Text, Yellow);
     txtHyoji->setPalette(palette);
 
-    lblFontSize = newLabel(m_client, "lblFontSize", proportionalFont(20.25), Qt::white);
+    lblFontSize = newLabel(m_client, "lblFontSize", m_fontSizeFont, Qt::white);
     txtHyoji->setFocus();
 
     txtHyoji->setAccessibleName(QStringLiteral("Drill line"));
@@ -208,9 +211,9 @@ void MainWindow::layoutControls()
     // frame never draws with, and delays it.
     if (!m_client->testAttribute(Qt::WA_Resized))
         return;
-    const QFont caption = proportionalFont(CaptionPointSize);
-    const QFont time = fixedPitchFont(CaptionPointSize);
-    const QFont fontSize = proportionalFont(FontSizePointSize);
+    const QFont& caption = m_captionFont;
+    const QFont& time = m_timeFont;
+    const QFont& fontSize = m_fontSizeFont;
     const CaptionsMetrics metrics {
         captionMetrics(caption, lblCount->text(), WidestCount, m_client),
         captionMetrics(time, lblTime->text(), WidestTime, m_client),

@@ -4,6 +4,7 @@
 #include "drill_view.h"
 #include "reading_run.h"
 
+#include <QFont>
 #include <QMainWindow>
 
 class Clock;
@@ -87,6 +88,11 @@ private:
     Voice& m_voice;
     ProgramExit& m_exit;
     MessageBoxes& m_messages;
+    // The captions' faces at their design sizes, made once: every caption change lays the
+    // captions out again.
+    const QFont m_captionFont;
+    const QFont m_timeFont;
+    const QFont m_fontSizeFont;
     QWidget* m_client = nullptr;
     QLabel* lblTime = nullptr;
     QLabel* lblCount = nullptr;
