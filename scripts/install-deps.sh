@@ -6,7 +6,7 @@ set -euo pipefail
 run_packages=(
     cmake g++ ninja-build pkgconf
     qt6-base-dev qt6-qpa-plugins libpulse-dev
-    libespeak-ng-dev espeak-ng-data libglib2.0-dev
+    libespeak-ng-dev espeak-ng-data libglib2.0-dev libfontconfig-dev
     flite1-dev libmecab-dev mecab-naist-jdic libsoxr-dev
     fonts-noto-cjk qt6-translations-l10n librsvg2-bin
     qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite

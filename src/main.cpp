@@ -6,6 +6,7 @@
 #include "dialog_font_chooser.h"
 #include "dialog_message_boxes.h"
 #include "disk_drill_file_reader.h"
+#include "font_config_preload.h"
 #include "helper_programs.h"
 #include "history_recorder.h"
 #include "history_store.h"
@@ -124,6 +125,7 @@ int main(int argc, char* argv[])
         return command.exitStatus;
     }
 
+    FontConfigPreload fontConfig;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvaro"));
     QApplication::setApplicationVersion(QStringLiteral(KELVARO_VERSION));
@@ -164,6 +166,7 @@ int main(int argc, char* argv[])
 
     const QString fileAtStart
         = command.file.isEmpty() ? QString() : QFileInfo(command.file).absoluteFilePath();
+    fontConfig.wait();
     MainWindow window(
         { voice, clock, files, fileChooser, fontChooser, editor, messages, exit, progress },
         fileAtStart);
