@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Kelvaro needs to build, run and test,
-# skipping those already present. Usage: install-deps.sh [run|test]
+# skipping those already present. Usage: install-deps.sh [run|test|bench]
 set -euo pipefail
 
 run_packages=(
@@ -20,11 +20,14 @@ test_packages=(
     dbus-daemon dbus-x11 at-spi2-core python3-pyatspi orca speech-dispatcher
     lintian stress-ng ccache
 )
+# The speech recogniser and the voice's own program that bench/word_error_bench.sh scores with.
+bench_packages=(flite pocketsphinx pocketsphinx-en-us)
 
 wanted=("${run_packages[@]}")
-if [[ "${1:-run}" == test ]]; then
-    wanted+=("${test_packages[@]}")
-fi
+case "${1:-run}" in
+test) wanted+=("${test_packages[@]}") ;;
+bench) wanted+=("${test_packages[@]}" "${bench_packages[@]}") ;;
+esac
 
 missing=()
 for package in "${wanted[@]}"; do
