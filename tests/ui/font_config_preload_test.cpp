@@ -1,0 +1,26 @@
+#include "font_config_preload.h"
+
+#include <QTest>
+
+// The reader must be joined exactly once, however the program leaves: a thread still joinable
+// when destroyed ends the program with std::terminate, and one joined twice throws. Either
+// fault fails this test by ending its process.
+class TestFontConfigPreload : public QObject {
+    Q_OBJECT
+
+private slots:
+    void endsCleanlyWaitedForOrNot()
+    {
+        {
+            FontConfigPreload waited;
+            waited.wait();
+            waited.wait();
+        }
+        {
+            FontConfigPreload leftAtOnce;
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFontConfigPreload)
+#include "font_config_preload_test.moc"
