@@ -9,11 +9,6 @@ FontConfigPreload::FontConfigPreload()
 {
 }
 
-FontConfigPreload::~FontConfigPreload()
-{
-    wait();
-}
-
 void FontConfigPreload::wait()
 {
     if (m_reader.joinable())

@@ -8,14 +8,11 @@
 class FontConfigPreload {
 public:
     FontConfigPreload();
-    ~FontConfigPreload();
-    FontConfigPreload(const FontConfigPreload&) = delete;
-    FontConfigPreload& operator=(const FontConfigPreload&) = delete;
 
     // Returns once the configuration is read; call it before the first font is used, so that
     // Qt does not read the configuration a second time alongside.
     void wait();
 
 private:
-    std::thread m_reader;
+    std::jthread m_reader; // joined when destroyed, if not waited for before
 };
