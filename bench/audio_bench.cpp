@@ -12,9 +12,11 @@
 //   export XDG_RUNTIME_DIR=/tmp/kelvaro-bench/runtime
 //   PULSE_SERVER=unix:/tmp/kelvaro-bench/runtime/pulse/native build/ci/bench/audio_bench
 //   tests/speech/pulse_fixture.sh stop /tmp/kelvaro-bench
+// Naming rows (silence, stepping, stopped, stress) measures only those, e.g. to repeat one.
 #include "background_audio_output.h"
 #include "child_processes.h"
 #include "null_sink_recorder.h"
+#include "underflow_notes.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -28,6 +30,8 @@
 #include <functional>
 #include <memory>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -261,6 +265,18 @@ void stopFor200Ms(Player& player)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    const QStringList rowNames { QStringLiteral("silence"), QStringLiteral("stepping"),
+        QStringLiteral("stopped"), QStringLiteral("stress") };
+    QStringList rows = app.arguments().mid(1);
+    for (const QString& row : std::as_const(rows)) {
+        if (!rowNames.contains(row)) {
+            std::printf("usage: audio_bench [%s]...\n", qUtf8Printable(rowNames.join(u'|')));
+            return 2;
+        }
+    }
+    if (rows.isEmpty())
+        rows = rowNames;
+    const auto wanted = [&](const char* row) { return rows.contains(QLatin1String(row)); };
     NullSinkRecorder recorder;
     if (!recorder.start()) {
         std::printf("nothing recorded from null.monitor: start a test server first\n");
@@ -280,14 +296,15 @@ int main(int argc, char* argv[])
     QTest::qWait(500);
     const std::vector<std::pair<const char*, Player*>> players { { "kelvaro", &kelvaro },
         { "paplay", &paplay } };
+    const decltype(players) noPlayers;
 
-    for (const auto& [label, player] : players) {
+    for (const auto& [label, player] : wanted("silence") ? players : noPlayers) {
         Series heard;
         fromSilence(recorder, *player, heard);
         std::printf("%-8s key to first audible sample, from silence: %s\n", label,
             qUtf8Printable(heard.text()));
     }
-    for (const auto& [label, player] : players) {
+    for (const auto& [label, player] : wanted("stepping") ? players : noPlayers) {
         Series newLine, oldLine;
         steppingOn(recorder, *player, newLine, oldLine);
         std::printf("%-8s stepping on, key to the new line heard:     %s\n", label,
@@ -295,12 +312,22 @@ int main(int argc, char* argv[])
         std::printf("%-8s stepping on, key to the old line silent:    %s\n", label,
             qUtf8Printable(oldLine.text()));
     }
-    for (const auto& [label, player] : players) {
+    // A gap with no underflow is the server's own: it had the whole line.
+    const UnderflowNotes underflows;
+    const auto ranOut = [&](Player* player, int before) {
+        return player == &kelvaro
+            ? u", the server ran out of its audio %1 times"_s.arg(underflows.count() - before)
+            : QString();
+    };
+    for (const auto& [label, player] : wanted("stopped") ? players : noPlayers) {
+        const int before = underflows.count();
         const auto [lines, longest] = gaps(recorder, *player, stopFor200Ms);
         std::printf("%-8s player stopped 200 ms in each of 40 lines: %d lines with a gap over "
-                    "20 ms, longest gap %.1f ms\n",
-            label, lines, longest);
+                    "20 ms, longest gap %.1f ms%s\n",
+            label, lines, longest, qUtf8Printable(ranOut(player, before)));
     }
+    if (!wanted("stress"))
+        return 0;
     QProcess stress;
     stress.start(QStringLiteral("stress-ng"),
         { QStringLiteral("--cpu"), QStringLiteral("2"), QStringLiteral("--quiet") });
@@ -310,10 +337,11 @@ int main(int argc, char* argv[])
     }
     QTest::qWait(1000);
     for (const auto& [label, player] : players) {
+        const int before = underflows.count();
         const auto [lines, longest] = gaps(recorder, *player, [](Player&) { QTest::qWait(0); });
         std::printf("%-8s under stress-ng --cpu 2, 40 lines: %d lines with a gap over 20 ms, "
-                    "longest gap %.1f ms\n",
-            label, lines, longest);
+                    "longest gap %.1f ms%s\n",
+            label, lines, longest, qUtf8Printable(ranOut(player, before)));
     }
     ::kill(pid_t(stress.processId()), SIGINT);
     stress.waitForFinished();

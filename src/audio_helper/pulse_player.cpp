@@ -300,9 +300,13 @@ void PulsePlayer::onWritable(pa_stream*, std::size_t, void* self)
 void PulsePlayer::onUnderflow(pa_stream*, void* self)
 {
     PulsePlayer& player = *playerOf(self);
-    // The server ran dry while an utterance still had audio to come.
-    if (!player.m_queue.empty() && !player.m_queue.front().ended
-        && !player.m_queue.front().dropped) {
+    // The server ran dry inside an utterance: part of it was written, more was still to come
+    // from the program or from here. The end of one while the next waits for its stream is
+    // no underflow.
+    const bool inside = !player.m_queue.empty() && !player.m_queue.front().dropped
+        && !player.m_written.empty()
+        && player.m_written.back().number == player.m_queue.front().number;
+    if (inside) {
         ++player.m_underflows;
         player.m_answer(FrameKind::Underflows, player.m_underflows, {});
     }

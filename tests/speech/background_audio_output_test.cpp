@@ -3,6 +3,7 @@
 #include "null_sink_recorder.h"
 #include "speech_engine.h"
 #include "speech_service.h"
+#include "underflow_notes.h"
 #include "voice.h"
 
 #include <QElapsedTimer>
@@ -198,12 +199,17 @@ private slots:
     }
 
     // Stopped for 200 ms inside each of ten lines, the helper cuts none: each is heard whole.
+    // A line the server did not run out of, whose gap the machine made, is played again, twice
+    // at most in all.
     void aStoppedHelperCutsNoLine()
     {
+        const UnderflowNotes underflows;
         BackgroundAudioOutput output(kHelper);
         const pid_t helper = audioHelper();
         QVERIFY(helper > 0);
+        int again = 0;
         for (int line = 0; line < 10; ++line) {
+            const int underflowsBefore = underflows.count();
             const qsizetype from = playUntilHeard(output, sound(1000));
             QVERIFY2(from >= 0, "a line was not heard");
             QTest::qWait(400);
@@ -213,9 +219,17 @@ private slots:
             QVERIFY(m_recorder.waitForRecorded(from, 1300));
             const QList<qint16> heard = m_recorder.samples(from, kRate * 13 / 10);
             const double gap = longestGapMs(heard), lasted = lastLoud(heard) * 1000.0 / kRate;
-            QVERIFY2(gap <= 20 && std::abs(lasted - 1000) <= 30,
-                qPrintable(
-                    u"line %1: a gap of %2 ms, %3 ms long"_s.arg(line).arg(gap).arg(lasted)));
+            if (gap <= 20 && std::abs(lasted - 1000) <= 30)
+                continue;
+            const QString what
+                = u"line %1: a gap of %2 ms, %3 ms long"_s.arg(line).arg(gap).arg(lasted);
+            // The helper's note comes a moment after the server's.
+            const bool ranOut = NullSinkRecorder::waitUntil(
+                [&] { return underflows.count() > underflowsBefore; }, 500);
+            QVERIFY2(!ranOut, qPrintable(what + u"; the server ran out of its audio"_s));
+            QVERIFY2(++again <= 2, qPrintable(what));
+            qInfo("%s, but the server had all of it: played again", qPrintable(what));
+            --line;
         }
     }
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QLoggingCategory>
+#include <QString>
+
+#include <atomic>
+
+// Counts the output's notes that the server ran out of audio inside a line: a gap the program
+// caused, told apart from one of the server's own (its audio thread held up by a busy machine
+// while it had the whole line). The notes are debug messages, swallowed here.
+class UnderflowNotes {
+public:
+    UnderflowNotes()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("kelvaro.speech.debug=true"));
+        s_previous = qInstallMessageHandler(&note);
+    }
+    ~UnderflowNotes()
+    {
+        qInstallMessageHandler(s_previous);
+        QLoggingCategory::setFilterRules({});
+    }
+    UnderflowNotes(const UnderflowNotes&) = delete;
+    UnderflowNotes& operator=(const UnderflowNotes&) = delete;
+
+    int count() const { return s_count; }
+
+private:
+    static void note(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    {
+        if (type != QtDebugMsg || qstrcmp(context.category, "kelvaro.speech") != 0)
+            s_previous(type, context, text);
+        else if (text.contains(QLatin1String("ran out of audio inside a line")))
+            ++s_count;
+    }
+
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline std::atomic<int> s_count = 0;
+};
