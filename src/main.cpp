@@ -1,6 +1,7 @@
 #include "background_audio_output.h"
 #include "background_history.h"
 #include "command_line.h"
+#include "deferred_icon_style.h"
 #include "desktop_editor_launcher.h"
 #include "dialog_file_chooser.h"
 #include "dialog_font_chooser.h"
@@ -127,6 +128,7 @@ int main(int argc, char* argv[])
 
     FontConfigPreload fontConfig;
     QApplication app(argc, argv);
+    QApplication::setStyle(new DeferredIconStyle(QApplication::style()));
     QApplication::setApplicationName(QStringLiteral("Kelvaro"));
     QApplication::setApplicationVersion(QStringLiteral(KELVARO_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvaro.Kelvaro"));
