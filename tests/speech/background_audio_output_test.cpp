@@ -236,6 +236,7 @@ private slots:
         const QList<int> rates = QList<int>(5, kRate) << 16000 << kRate; // Flite's, then back
         bool handled = false;
         QTimer::singleShot(100, this, [&] { handled = true; });
+        int endedOncePlayed = 0;
         for (qsizetype line = 0; line < run.size(); ++line) {
             gaps.lineBegins();
             const qsizetype mark = m_recorder.now();
@@ -247,7 +248,17 @@ private slots:
             QVERIFY(handled);
             QVERIFY2(waited.elapsed() >= run[line] * 9 / 10,
                 qPrintable(u"returned after %1 ms"_s.arg(waited.elapsed())));
-            QVERIFY(!output.isBusy());
+            // The wait ends once the line has been played, or, should the server be a second
+            // slower than the line (a busy machine), after that second: it never holds the
+            // window longer.
+            if (waited.elapsed() < run[line] + 900) {
+                QVERIFY2(!output.isBusy(),
+                    qPrintable(
+                        u"line %1: the wait ended after %2 ms, the line still playing"_s.arg(line)
+                            .arg(waited.elapsed())));
+                ++endedOncePlayed;
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!output.isBusy(), 10000);
             const QList<bool> all = m_recorder.heardFor(mark, run[line] + 1500);
             const qsizetype start = all.indexOf(true);
             const QList<bool> heard = all.mid(start, all.lastIndexOf(true) - start + 1);
@@ -263,6 +274,7 @@ private slots:
                 --line;
             }
         }
+        QVERIFY2(endedOncePlayed > 0, "every wait lasted until its limit");
         // At rest the stream is paused, so that the server can let the sound device sleep.
         QTRY_VERIFY_WITH_TIMEOUT(
             [] {
