@@ -525,6 +525,9 @@ void PulsePlayer::check()
 
 void PulsePlayer::replayOnNewStream()
 {
+    const QByteArray note = QByteArrayLiteral(
+        "the sound server had not begun to play a line: it is written again to a new stream\n");
+    m_answer(FrameKind::Note, std::uint32_t(note.size()), note);
     // Nothing of these was heard: each goes back to the queue whole, before what was not yet
     // written of the last of them.
     for (auto written = m_written.rbegin(); written != m_written.rend(); ++written) {

@@ -382,6 +382,7 @@ private slots:
     // Lines take turns at two loudness levels, so the next is told from the one it cuts.
     void everyLineAfterACutIsHeard()
     {
+        const UnderflowNotes notes;
         BackgroundAudioOutput output(kHelper);
         QStringList unheard;
         for (int line = 0; line < 100; ++line) {
@@ -416,9 +417,11 @@ private slots:
             }
         }
         output.stop();
+        const QString noted = notes.helperNotes().join(u"; ");
         QVERIFY2(unheard.isEmpty(),
-            qPrintable(u"%1 of 100 lines not heard within 2 s of a cut: %2"_s.arg(unheard.size())
-                           .arg(unheard.join(u", "))));
+            qPrintable(u"%1 of 100 lines not heard within 2 s of a cut: %2; the helper noted: %3"_s
+                           .arg(unheard.size())
+                           .arg(unheard.join(u", "), noted.isEmpty() ? u"nothing"_s : noted)));
     }
 
     // Cut off as it starts, a line made ready ahead leaves nothing heard; cut off while it

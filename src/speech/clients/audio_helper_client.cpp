@@ -142,7 +142,7 @@ void AudioHelperClient::answer(const Protocol::Frame& frame)
             frame.header.value);
         break;
     case FrameKind::Note:
-        qCDebug(lcSpeech, "The sound library says: %s", frame.payload.trimmed().constData());
+        qCDebug(lcSpeech, "The audio helper notes: %s", frame.payload.trimmed().constData());
         break;
     default:
         onHelperGone(QStringLiteral("sent something unreadable"));

@@ -10,7 +10,8 @@
 // frames and End, and Stop and Volume whenever; the helper answers Taken once it has read an
 // utterance whole, Drained whenever everything it has been sent is played or dropped, Played
 // when an utterance was heard to its end, Trouble when sound cannot be heard and why,
-// Underflows when its count grows, and Note with whatever the sound library wrote on its own.
+// Underflows when its count grows, and Note with whatever the sound library wrote on its own
+// and with what the helper did to get a line heard (a line written again to a new stream).
 namespace AudioProtocol {
 
 // Each utterance counts from 1 on, from the helper's start.

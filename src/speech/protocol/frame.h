@@ -29,7 +29,7 @@ enum class FrameKind : std::uint32_t {
     Played = 9, // an utterance was heard to its end
     Trouble = 10, // that many bytes of UTF-8: why sound cannot be heard now
     Underflows = 11, // the server ran out of audio inside an utterance this often so far
-    Note = 12, // that many bytes of UTF-8: something the sound library said, no failure
+    Note = 12, // that many bytes of UTF-8: what the sound library or the helper noted, no failure
 };
 
 struct FrameHeader {
