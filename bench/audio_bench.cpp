@@ -13,10 +13,10 @@
 //   PULSE_SERVER=unix:/tmp/kelvaro-bench/runtime/pulse/native build/ci/bench/audio_bench
 //   tests/speech/pulse_fixture.sh stop /tmp/kelvaro-bench
 // Naming rows (silence, stepping, stopped, stress) measures only those, e.g. to repeat one.
+#include "audio_helper_notes.h"
 #include "background_audio_output.h"
 #include "child_processes.h"
 #include "null_sink_recorder.h"
-#include "underflow_notes.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -296,15 +296,18 @@ int main(int argc, char* argv[])
     QTest::qWait(500);
     const std::vector<std::pair<const char*, Player*>> players { { "kelvaro", &kelvaro },
         { "paplay", &paplay } };
-    const decltype(players) noPlayers;
 
-    for (const auto& [label, player] : wanted("silence") ? players : noPlayers) {
+    for (const auto& [label, player] : players) {
+        if (!wanted("silence"))
+            continue;
         Series heard;
         fromSilence(recorder, *player, heard);
         std::printf("%-8s key to first audible sample, from silence: %s\n", label,
             qUtf8Printable(heard.text()));
     }
-    for (const auto& [label, player] : wanted("stepping") ? players : noPlayers) {
+    for (const auto& [label, player] : players) {
+        if (!wanted("stepping"))
+            continue;
         Series newLine, oldLine;
         steppingOn(recorder, *player, newLine, oldLine);
         std::printf("%-8s stepping on, key to the new line heard:     %s\n", label,
@@ -313,14 +316,16 @@ int main(int argc, char* argv[])
             qUtf8Printable(oldLine.text()));
     }
     // A gap with no underflow is the server's own: it had the whole line.
-    const UnderflowNotes underflows;
+    const AudioHelperNotes notes;
     const auto ranOut = [&](Player* player, int before) {
         return player == &kelvaro
-            ? u", the server ran out of its audio %1 times"_s.arg(underflows.count() - before)
+            ? u", the server ran out of its audio %1 times"_s.arg(notes.underflows() - before)
             : QString();
     };
-    for (const auto& [label, player] : wanted("stopped") ? players : noPlayers) {
-        const int before = underflows.count();
+    for (const auto& [label, player] : players) {
+        if (!wanted("stopped"))
+            continue;
+        const int before = notes.underflows();
         const auto [lines, longest] = gaps(recorder, *player, stopFor200Ms);
         std::printf("%-8s player stopped 200 ms in each of 40 lines: %d lines with a gap over "
                     "20 ms, longest gap %.1f ms%s\n",
@@ -337,7 +342,7 @@ int main(int argc, char* argv[])
     }
     QTest::qWait(1000);
     for (const auto& [label, player] : players) {
-        const int before = underflows.count();
+        const int before = notes.underflows();
         const auto [lines, longest] = gaps(recorder, *player, [](Player&) { QTest::qWait(0); });
         std::printf("%-8s under stress-ng --cpu 2, 40 lines: %d lines with a gap over 20 ms, "
                     "longest gap %.1f ms%s\n",

@@ -1,10 +1,10 @@
+#include "audio_helper_notes.h"
 #include "audio_protocol.h"
 #include "background_audio_output.h"
 #include "child_processes.h"
 #include "null_sink_recorder.h"
 #include "speech_engine.h"
 #include "speech_service.h"
-#include "underflow_notes.h"
 #include "voice.h"
 
 #include <QElapsedTimer>
@@ -132,25 +132,19 @@ private:
     QHash<Protocol::FrameKind, std::uint32_t> m_latest;
 };
 
-QByteArray samplesFrame(const Pcm& pcm)
-{
-    return Protocol::encode(Protocol::FrameKind::Samples, std::uint32_t(pcm.samples.size()),
-        QByteArray(reinterpret_cast<const char*>(pcm.samples.constData()),
-            pcm.samples.size() * qsizetype(sizeof(qint16))));
-}
-
 // Tells a gap the program caused (the server ran out of the line's audio, which the output
 // notes) from one the server made while it had the whole line, its audio thread held up by a
 // busy machine. A line with a gap of the server's own is played again, twice at most.
 class GapJudge {
 public:
-    void lineBegins() { m_underflowsBefore = m_notes.count(); }
+    void lineBegins() { m_underflowsBefore = m_notes.underflows(); }
 
     // What fails the test about the gap described, or nothing when the line is played again.
     QString fault(const QString& gap)
     {
         // The output's note comes a moment after the server's.
-        if (NullSinkRecorder::waitUntil([&] { return m_notes.count() > m_underflowsBefore; }, 500))
+        if (NullSinkRecorder::waitUntil(
+                [&] { return m_notes.underflows() > m_underflowsBefore; }, 500))
             return gap + u"; the server ran out of the line's audio"_s;
         if (++m_again > 2)
             return gap + u", in a third line"_s;
@@ -159,7 +153,7 @@ public:
     }
 
 private:
-    UnderflowNotes m_notes;
+    AudioHelperNotes m_notes;
     int m_underflowsBefore = 0;
     int m_again = 0;
 };
@@ -323,13 +317,15 @@ private slots:
         QVERIFY2(helper.waitFor(FrameKind::Drained, 1, 5000), "the first line was not played");
         QVERIFY2(!helper.waitFor(FrameKind::Underflows, 1, 1000),
             "an underflow counted at the end of a line");
-        helper.send(samplesFrame(sound(300, 10000, 16000)) + Protocol::encode(FrameKind::End, 0));
+        helper.send(AudioProtocol::encodeSamples(sound(300, 10000, 16000))
+            + Protocol::encode(FrameKind::End, 0));
         QVERIFY2(helper.waitFor(FrameKind::Drained, 2, 5000), "the second line was not played");
 
-        helper.send(Protocol::encode(FrameKind::Begin, kRate) + samplesFrame(sound(200)));
+        helper.send(
+            Protocol::encode(FrameKind::Begin, kRate) + AudioProtocol::encodeSamples(sound(200)));
         QVERIFY2(helper.waitFor(FrameKind::Underflows, 1, 5000),
             "no underflow counted while the rest of a line was late");
-        helper.send(samplesFrame(sound(200)) + Protocol::encode(FrameKind::End, 0));
+        helper.send(AudioProtocol::encodeSamples(sound(200)) + Protocol::encode(FrameKind::End, 0));
         QVERIFY2(helper.waitFor(FrameKind::Drained, 3, 5000), "the third line was not played");
         QVERIFY2(!helper.waitFor(FrameKind::Underflows, 2, 1000),
             "an underflow counted at the end of the late line");
@@ -382,7 +378,7 @@ private slots:
     // Lines take turns at two loudness levels, so the next is told from the one it cuts.
     void everyLineAfterACutIsHeard()
     {
-        const UnderflowNotes notes;
+        const AudioHelperNotes notes;
         BackgroundAudioOutput output(kHelper);
         QStringList unheard;
         for (int line = 0; line < 100; ++line) {
@@ -417,7 +413,7 @@ private slots:
             }
         }
         output.stop();
-        const QString noted = notes.helperNotes().join(u"; ");
+        const QString noted = notes.said().join(u"; ");
         QVERIFY2(unheard.isEmpty(),
             qPrintable(u"%1 of 100 lines not heard within 2 s of a cut: %2; the helper noted: %3"_s
                            .arg(unheard.size())

@@ -9,7 +9,13 @@ using Protocol::FrameKind;
 
 QByteArray encodeUtterance(const Pcm& pcm)
 {
-    QByteArray bytes = Protocol::encode(FrameKind::Begin, std::uint32_t(pcm.sampleRate));
+    return Protocol::encode(FrameKind::Begin, std::uint32_t(pcm.sampleRate)) + encodeSamples(pcm)
+        + Protocol::encode(FrameKind::End, 0);
+}
+
+QByteArray encodeSamples(const Pcm& pcm)
+{
+    QByteArray bytes;
     for (qsizetype start = 0; start < pcm.samples.size(); start += Protocol::MaxSamplesPerFrame) {
         const qsizetype count
             = std::min<qsizetype>(Protocol::MaxSamplesPerFrame, pcm.samples.size() - start);
@@ -17,7 +23,6 @@ QByteArray encodeUtterance(const Pcm& pcm)
             QByteArray(reinterpret_cast<const char*>(pcm.samples.constData() + start),
                 count * qsizetype(sizeof(qint16)))));
     }
-    bytes.append(Protocol::encode(FrameKind::End, 0));
     return bytes;
 }
 

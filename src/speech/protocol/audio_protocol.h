@@ -16,6 +16,8 @@ namespace AudioProtocol {
 
 // Each utterance counts from 1 on, from the helper's start.
 QByteArray encodeUtterance(const Pcm& pcm);
+// The samples alone, in as many frames as they need: the middle of an utterance.
+QByteArray encodeSamples(const Pcm& pcm);
 QByteArray encodeStop();
 // The gain from 0.0 (silent) to 1.0, in thousandths.
 QByteArray encodeVolume(double gain);

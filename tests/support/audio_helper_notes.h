@@ -7,13 +7,13 @@
 #include <atomic>
 #include <mutex>
 
-// Counts the output's notes that the server ran out of audio inside a line: a gap the program
-// caused, told apart from one of the server's own (its audio thread held up by a busy machine
-// while it had the whole line). Keeps what the audio helper noted, for a failure's report. The
-// notes are debug messages, swallowed here.
-class UnderflowNotes {
+// What the audio output notes in its debug log, swallowed here. It counts the notes that the
+// server ran out of audio inside a line: a gap the program caused, told apart from one of the
+// server's own (its audio thread held up by a busy machine while it had the whole line). It
+// keeps what the audio helper noted, for a failure's report.
+class AudioHelperNotes {
 public:
-    UnderflowNotes()
+    AudioHelperNotes()
     {
         QLoggingCategory::setFilterRules(QStringLiteral("kelvaro.speech.debug=true"));
         {
@@ -22,17 +22,17 @@ public:
         }
         s_previous = qInstallMessageHandler(&note);
     }
-    ~UnderflowNotes()
+    ~AudioHelperNotes()
     {
         qInstallMessageHandler(s_previous);
         QLoggingCategory::setFilterRules({});
     }
-    UnderflowNotes(const UnderflowNotes&) = delete;
-    UnderflowNotes& operator=(const UnderflowNotes&) = delete;
+    AudioHelperNotes(const AudioHelperNotes&) = delete;
+    AudioHelperNotes& operator=(const AudioHelperNotes&) = delete;
 
-    int count() const { return s_count; }
+    int underflows() const { return s_underflows; }
     // What the audio helper noted, the latest last.
-    static QStringList helperNotes()
+    QStringList said() const
     {
         const std::lock_guard lock(s_mutex);
         return s_helperNotes;
@@ -44,7 +44,7 @@ private:
         if (type != QtDebugMsg || qstrcmp(context.category, "kelvaro.speech") != 0)
             s_previous(type, context, text);
         else if (text.contains(QLatin1String("ran out of audio inside a line")))
-            ++s_count;
+            ++s_underflows;
         else if (const QLatin1String noted("The audio helper notes: "); text.startsWith(noted)) {
             const std::lock_guard lock(s_mutex);
             s_helperNotes.append(text.mid(noted.size()).trimmed());
@@ -52,7 +52,7 @@ private:
     }
 
     static inline QtMessageHandler s_previous = nullptr;
-    static inline std::atomic<int> s_count = 0;
+    static inline std::atomic<int> s_underflows = 0;
     static inline std::mutex s_mutex;
     static inline QStringList s_helperNotes;
 };
