@@ -234,6 +234,7 @@ void PulsePlayer::openStream(int sampleRate)
     m_streamRate = sampleRate;
     m_streamSince = Clock::now();
     m_corked = true;
+    m_flushAfterCork = false;
     m_ahead = 0;
     const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
     if (pa_stream_connect_playback(m_stream, nullptr, &attributes, flags, &volume, nullptr) < 0) {
@@ -432,6 +433,13 @@ void PulsePlayer::cork(bool corked)
 {
     m_corked = corked;
     track(pa_stream_cork(m_stream, corked, nullptr, nullptr));
+    // PipeWire's service empties a stream's buffer on its main thread while its audio thread
+    // may be taking a piece of the old line from it, to wait in the stream's queue, and in the
+    // converter's memory, for the next uncork. Corked, the stream gives the audio thread only
+    // silence, so a second flush leaves nothing of the old line behind.
+    if (corked && m_flushAfterCork)
+        track(pa_stream_flush(m_stream, nullptr, nullptr));
+    m_flushAfterCork = false;
 }
 
 void PulsePlayer::onServerEvent(
@@ -576,6 +584,7 @@ void PulsePlayer::dropAll()
         if (m_corkRightAfterFlush) {
             track(pa_stream_flush(m_stream, nullptr, nullptr));
             m_ahead = 0;
+            m_flushAfterCork = true;
         } else {
             // A flush leaves what the server has already mixed of the line, and a cork keeps
             // it to play at the next uncork; only a stream that goes takes all of it along.

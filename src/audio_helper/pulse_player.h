@@ -115,6 +115,8 @@ private:
     // replaced by a fresh one. PipeWire's service needs a flush and a cork between lines, or the
     // next line may never be played.
     bool m_corkRightAfterFlush = false;
+    // A stop's flush on PipeWire's service: the stream is flushed again right after its cork.
+    bool m_flushAfterCork = false;
     std::size_t m_ahead = 0; // written since the server last asked for more
 
     std::deque<Utterance> m_queue; // not yet written whole

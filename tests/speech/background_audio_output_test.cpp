@@ -152,6 +152,8 @@ public:
         return {};
     }
 
+    QString noted() const { return m_notes.report(); }
+
 private:
     AudioHelperNotes m_notes;
     int m_underflowsBefore = 0;
@@ -247,9 +249,10 @@ private slots:
             // window longer.
             if (waited.elapsed() < run[line] + 900) {
                 QVERIFY2(!output.isBusy(),
-                    qPrintable(
-                        u"line %1: the wait ended after %2 ms, the line still playing"_s.arg(line)
-                            .arg(waited.elapsed())));
+                    qPrintable(u"line %1: the wait ended after %2 ms, the line still playing; %3"_s
+                                   .arg(line)
+                                   .arg(waited.elapsed())
+                                   .arg(gaps.noted())));
                 ++endedOncePlayed;
             }
             QTRY_VERIFY_WITH_TIMEOUT(!output.isBusy(), 10000);
@@ -261,7 +264,7 @@ private slots:
                 "line %lld: %lld ms late, %d ms long, gaps %d ms", line, start * 10, loudMs, gapMs);
             QVERIFY2(
                 start >= 0 && start <= 100 && std::abs(loudMs - run[line]) <= run[line] / 10 + 30,
-                qPrintable(what));
+                qPrintable(what + u"; "_s + gaps.noted()));
             if (gapMs > 20) {
                 const QString fault = gaps.fault(what);
                 QVERIFY2(fault.isEmpty(), qPrintable(fault));
@@ -335,6 +338,7 @@ private slots:
     // line goes on silently.
     void stopAndMuteSilenceAtOnce()
     {
+        const AudioHelperNotes notes;
         BackgroundAudioOutput output(kHelper);
         int measured = 0;
         for (int cut = 0; cut < 15 && measured < 5; ++cut) {
@@ -357,8 +361,12 @@ private slots:
             const auto loud = std::find_if(heard.cbegin(), heard.cend(),
                 [](qint16 sample) { return std::abs(sample) > 7000; });
             QVERIFY2(loud == heard.cend(),
-                qPrintable(u"the old line came back %1 ms after the stop"_s.arg(
-                    (next - at + (loud - heard.cbegin())) * 1000.0 / kRate)));
+                qPrintable(u"the old line came back %1 ms after the stop, for %2 ms; %3"_s
+                               .arg((next - at + (loud - heard.cbegin())) * 1000.0 / kRate)
+                               .arg(std::count_if(loud, heard.cend(),
+                                        [](qint16 sample) { return std::abs(sample) > 7000; })
+                                   * 1000.0 / kRate)
+                               .arg(notes.report())));
             QVERIFY2(lastLoud(heard) >= 0, "the next line was not heard");
         }
         QVERIFY2(measured >= 3, "the machine held the recorder up at almost every stop");
@@ -413,11 +421,10 @@ private slots:
             }
         }
         output.stop();
-        const QString noted = notes.said().join(u"; ");
         QVERIFY2(unheard.isEmpty(),
-            qPrintable(u"%1 of 100 lines not heard within 2 s of a cut: %2; the helper noted: %3"_s
-                           .arg(unheard.size())
-                           .arg(unheard.join(u", "), noted.isEmpty() ? u"nothing"_s : noted)));
+            qPrintable(
+                u"%1 of 100 lines not heard within 2 s of a cut: %2; %3"_s.arg(unheard.size())
+                    .arg(unheard.join(u", "), notes.report())));
     }
 
     // Cut off as it starts, a line made ready ahead leaves nothing heard; cut off while it

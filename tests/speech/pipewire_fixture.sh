@@ -40,7 +40,9 @@ start() { # name: started in the background, its pid kept for stop
 start pipewire
 for _ in $(seq 100); do [[ -S $runtime/pipewire-0 ]] && break; sleep 0.1; done
 start wireplumber
-start pipewire-pulse
+# The PulseAudio service logs every request it is sent and every stream it pauses or resumes
+# (pipewire-pulse.log), so that a failed test's log shows what the server did.
+PIPEWIRE_DEBUG=3 start pipewire-pulse
 export PULSE_SERVER="unix:$socket"
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 # Just after start-up the server may still refuse the module ("Not supported"): try again.

@@ -37,6 +37,13 @@ public:
         const std::lock_guard lock(s_mutex);
         return s_helperNotes;
     }
+    // For a failure's message.
+    QString report() const
+    {
+        const QStringList notes = said();
+        return notes.isEmpty() ? QStringLiteral("the helper noted nothing")
+                               : QStringLiteral("the helper noted: ") + notes.join(u"; ");
+    }
 
 private:
     static void note(QtMsgType type, const QMessageLogContext& context, const QString& text)
