@@ -380,7 +380,7 @@ void PulsePlayer::drainIfDue()
     m_drain = pa_stream_drain(m_stream, &PulsePlayer::onDrained, this);
     m_readIndex = -1;
     m_readIndexMoved = false;
-    m_readIndexMovedAt = Clock::now();
+    m_readIndexMovedAt = m_drainingSince = Clock::now();
     // Where the server stands before it can have played much: whether it starts is told from it.
     if (!m_probe) {
         m_probe = pa_stream_update_timing_info(m_stream, &PulsePlayer::onTiming, this);
@@ -533,8 +533,18 @@ void PulsePlayer::check()
 
 void PulsePlayer::replayOnNewStream()
 {
-    const QByteArray note = QByteArrayLiteral(
-        "the sound server had not begun to play a line: it is written again to a new stream\n");
+    // What the server said of the stream, for whoever reads the note.
+    const pa_timing_info* timing = pa_stream_get_timing_info(m_stream);
+    const QByteArray note
+        = QStringLiteral("the sound server had not begun to play a line in %1 ms (at byte %2 of "
+                         "the %3 written, %4): it is written again to a new stream\n")
+              .arg(std::chrono::duration_cast<std::chrono::milliseconds>(
+                  m_readIndexAnsweredAt - m_drainingSince)
+                       .count())
+              .arg(timing ? timing->read_index : -1)
+              .arg(timing ? timing->write_index : -1)
+              .arg(timing && timing->playing ? u"playing" : u"not playing")
+              .toUtf8();
     m_answer(FrameKind::Note, std::uint32_t(note.size()), note);
     // Nothing of these was heard: each goes back to the queue whole, before what was not yet
     // written of the last of them.

@@ -129,6 +129,7 @@ private:
     std::uint32_t m_drainedUpTo = 0; // played or dropped, as answered
     pa_operation* m_drain = nullptr;
     std::uint32_t m_drainTarget = 0;
+    Clock::time_point m_drainingSince;
 
     struct Pending {
         pa_operation* operation;
