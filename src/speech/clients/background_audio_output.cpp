@@ -118,7 +118,10 @@ void BackgroundAudioOutput::waitUntilPlayed()
             loop.quit();
     });
     poll.start(kWaitPoll);
-    QTimer::singleShot(pendingMilliseconds() + kSafetyMarginMilliseconds, &loop, &QEventLoop::quit);
+    // A coarse timer, Qt's choice for two seconds and more, may end the wait 5 % early: before
+    // a long line has been heard.
+    QTimer::singleShot(pendingMilliseconds() + kSafetyMarginMilliseconds, Qt::PreciseTimer, &loop,
+        &QEventLoop::quit);
     loop.exec();
 }
 
