@@ -239,7 +239,8 @@ private slots:
         int endedOncePlayed = 0;
         for (qsizetype line = 0; line < run.size(); ++line) {
             gaps.lineBegins();
-            const qsizetype mark = m_recorder.now();
+            const auto asked = NullSinkRecorder::Clock::now();
+            qsizetype mark = m_recorder.now();
             output.stop();
             QElapsedTimer waited;
             waited.start();
@@ -260,6 +261,11 @@ private slots:
                 ++endedOncePlayed;
             }
             QTRY_VERIFY_WITH_TIMEOUT(!output.isBusy(), 10000);
+            // Timed from where the request fell in the recording, which may run behind on a
+            // busy machine; from where the recording stood then if that cannot be told.
+            m_recorder.waitForRecorded(mark, run[line] + 1500);
+            if (const qsizetype at = m_recorder.positionAt(asked); at >= 0)
+                mark = at;
             const QList<bool> all = m_recorder.heardFor(mark, run[line] + 1500);
             const qsizetype start = all.indexOf(true);
             const QList<bool> heard = all.mid(start, all.lastIndexOf(true) - start + 1);
@@ -395,6 +401,7 @@ private slots:
         QStringList unheard;
         for (int line = 0; line < 100; ++line) {
             const bool loud = line % 2 == 0;
+            const auto cut = NullSinkRecorder::Clock::now();
             const qsizetype mark = m_recorder.now();
             output.stop();
             output.play(sound(1500, loud ? 12000 : 3000));
@@ -415,14 +422,17 @@ private slots:
                     },
                     milliseconds);
             };
-            if (heardWithin(2000)) {
-                m_recorder.waitForRecorded(from, 500, 2000);
-            } else { // late or lost: the report tells which
-                unheard.append(heardWithin(5000)
-                        ? u"line %1 heard %2 ms after the cut"_s.arg(line).arg(
-                            (from - mark) * 1000 / kRate)
-                        : u"line %1 never heard"_s.arg(line));
+            if (!heardWithin(5000)) {
+                unheard.append(u"line %1 never heard"_s.arg(line));
+                continue;
             }
+            m_recorder.waitForRecorded(from, 500, 2000);
+            // Timed from where the cut fell in the recording, which may run behind on a busy
+            // machine; from where the recording stood then if that cannot be told.
+            const qsizetype cutAt = m_recorder.positionAt(cut);
+            if (const qsizetype after = (from - (cutAt >= 0 ? cutAt : mark)) * 1000 / kRate;
+                after > 2000)
+                unheard.append(u"line %1 heard %2 ms after the cut"_s.arg(line).arg(after));
         }
         output.stop();
         QVERIFY2(unheard.isEmpty(),
