@@ -5,7 +5,8 @@ Each line of a mutant list reads `file :: original :: replacement :: test regex`
 occurrence of `original` in `file` becomes `replacement`, the ci preset is rebuilt and the
 tests whose names match the regex are run (every test when it is empty). A mutant is killed
 when the build passes and a test fails; one that does not build, or whose line is no longer in the file, is not counted. The file is
-restored after every mutant, also when the run is interrupted.
+restored after every mutant, also when the run is interrupted. The tests' output of each kill is
+kept in build/ci/mutants/, so that a kill by a flaky test can be told from a real one.
 
 Usage: tests/mutation/run_mutants.py LIST [LIST...]   (from the top of the tree, after a
 build of the ci preset)
@@ -34,14 +35,17 @@ def run(command, timeout):
         return -1
 
 
-def failed_tests(command, timeout):
-    """The names of the tests that failed, or None when all passed."""
+def failed_tests(command, timeout, log):
+    """The names of the tests that failed, or None when all passed; the output goes to log, so
+    that a kill can be checked for one by a flaky test."""
     try:
         done = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
     except subprocess.TimeoutExpired:
         return ["(timed out)"]
     if done.returncode == 0:
         return None
+    log.parent.mkdir(parents=True, exist_ok=True)
+    log.write_text(done.stdout + done.stderr)
     names = re.findall(r"^\s*\d+ - (\S+) \(", done.stdout, re.MULTILINE)
     return names or ["(ctest failed)"]
 
@@ -64,10 +68,11 @@ def main():
                 command = ["ctest", "--preset", "ci", "--stop-on-failure"]
                 if tests:
                     command += ["-R", tests]
-                failed = failed_tests(command, 900)
+                log = pathlib.Path("build/ci/mutants") / (where.replace("/", "_") + ".log")
+                failed = failed_tests(command, 900, log)
                 if failed is not None:
                     killed.append(where)
-                    verdict = "killed by " + ",".join(failed)
+                    verdict = f"killed by {','.join(failed)} (output: {log})"
                 else:
                     survived.append(where)
                     verdict = "SURVIVED"
