@@ -240,7 +240,7 @@ private slots:
         for (qsizetype line = 0; line < run.size(); ++line) {
             gaps.lineBegins();
             const auto asked = NullSinkRecorder::Clock::now();
-            qsizetype mark = m_recorder.now();
+            const qsizetype recordedByThen = m_recorder.now();
             output.stop();
             QElapsedTimer waited;
             waited.start();
@@ -261,11 +261,8 @@ private slots:
                 ++endedOncePlayed;
             }
             QTRY_VERIFY_WITH_TIMEOUT(!output.isBusy(), 10000);
-            // Timed from where the request fell in the recording, which may run behind on a
-            // busy machine; from where the recording stood then if that cannot be told.
-            m_recorder.waitForRecorded(mark, run[line] + 1500);
-            if (const qsizetype at = m_recorder.positionAt(asked); at >= 0)
-                mark = at;
+            m_recorder.waitForRecorded(recordedByThen, run[line] + 1500);
+            const qsizetype mark = m_recorder.positionAt(asked, recordedByThen);
             const QList<bool> all = m_recorder.heardFor(mark, run[line] + 1500);
             const qsizetype start = all.indexOf(true);
             const QList<bool> heard = all.mid(start, all.lastIndexOf(true) - start + 1);
@@ -427,10 +424,7 @@ private slots:
                 continue;
             }
             m_recorder.waitForRecorded(from, 500, 2000);
-            // Timed from where the cut fell in the recording, which may run behind on a busy
-            // machine; from where the recording stood then if that cannot be told.
-            const qsizetype cutAt = m_recorder.positionAt(cut);
-            if (const qsizetype after = (from - (cutAt >= 0 ? cutAt : mark)) * 1000 / kRate;
+            if (const qsizetype after = (from - m_recorder.positionAt(cut, mark)) * 1000 / kRate;
                 after > 2000)
                 unheard.append(u"line %1 heard %2 ms after the cut"_s.arg(line).arg(after));
         }

@@ -86,6 +86,15 @@ public:
         return promptly ? best : -1;
     }
 
+    // Where a moment fell in the recording, for timing what came after it: the recording may
+    // run behind on a busy machine, so the position recorded by then (given) lies before it.
+    // That position is the answer only when the moment cannot be told (see positionAt).
+    qsizetype positionAt(Clock::time_point moment, qsizetype recordedByThen)
+    {
+        const qsizetype at = positionAt(moment);
+        return at >= 0 ? at : recordedByThen;
+    }
+
     // Waits, handling events, until the condition holds; false if it never did in time.
     template <typename Condition> static bool waitUntil(Condition condition, int timeoutMs)
     {
