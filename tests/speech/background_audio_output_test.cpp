@@ -133,8 +133,10 @@ private:
 };
 
 // Tells a gap the program caused (the server ran out of the line's audio, which the output
-// notes) from one the server made while it had the whole line, its audio thread held up by a
-// busy machine. A line with a gap of the server's own is played again, twice at most.
+// notes) from a gap or a stretch the server made while it had the whole line, its audio thread
+// held up (a busy machine, or a virtual one whose timers wake it late: the server's log then
+// says "client too slow"). A line the server broke is played again, twice at most; a fault of
+// the program's own comes back each time.
 class GapJudge {
 public:
     void lineBegins() { m_underflowsBefore = m_notes.underflows(); }
@@ -269,10 +271,8 @@ private slots:
             const int loudMs = int(heard.count(true)) * 10, gapMs = int(heard.count(false)) * 10;
             const QString what = QString::asprintf(
                 "line %lld: %lld ms late, %d ms long, gaps %d ms", line, start * 10, loudMs, gapMs);
-            QVERIFY2(
-                start >= 0 && start <= 100 && std::abs(loudMs - run[line]) <= run[line] / 10 + 30,
-                qPrintable(what + u"; "_s + gaps.noted()));
-            if (gapMs > 20) {
+            QVERIFY2(start >= 0 && start <= 100, qPrintable(what + u"; "_s + gaps.noted()));
+            if (gapMs > 20 || std::abs(loudMs - run[line]) > run[line] / 10 + 30) {
                 const QString fault = gaps.fault(what);
                 QVERIFY2(fault.isEmpty(), qPrintable(fault));
                 --line;
