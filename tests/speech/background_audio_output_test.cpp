@@ -83,9 +83,11 @@ pid_t audioHelper()
 struct HeardLine {
     qsizetype first = -1; // its first loud sample, -1 if none
     double lastedMs = 0; // from its first loud sample to its last
-    double soundedMs = 0; // the same, the quiet inside it left out
     double longestGapMs = 0;
     double gapsMs = 0;
+
+    // How long it lasted, the quiet inside it left out.
+    double soundedMs() const { return lastedMs - gapsMs; }
 
     // Whole, as far as the program can tell: no gap a listener would notice, and as long as
     // it was written (within the tolerance), counted either way.
@@ -93,7 +95,7 @@ struct HeardLine {
     {
         return first >= 0 && longestGapMs <= 20
             && (std::abs(lastedMs - writtenMs) <= toleranceMs
-                || std::abs(soundedMs - writtenMs) <= toleranceMs);
+                || std::abs(soundedMs() - writtenMs) <= toleranceMs);
     }
 };
 
@@ -112,10 +114,8 @@ HeardLine heardLine(const QList<qint16>& samples)
         }
         previous = i;
     }
-    if (line.first >= 0) {
+    if (line.first >= 0)
         line.lastedMs = (previous - line.first + 1) * 1000.0 / kRate;
-        line.soundedMs = line.lastedMs - quiet * 1000.0 / kRate;
-    }
     line.longestGapMs = longest * 1000.0 / kRate;
     line.gapsMs = quiet * 1000.0 / kRate;
     return line;
@@ -295,14 +295,14 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!output.isBusy(), 10000);
             m_recorder.waitForRecorded(recordedByThen, run[line] + 1500);
             const qsizetype mark = m_recorder.positionAt(asked, recordedByThen);
-            m_recorder.heardFor(mark, run[line] + 1500); // fails if never recorded
+            QVERIFY(m_recorder.waitForRecorded(mark, run[line] + 1500));
             const HeardLine heard
                 = heardLine(m_recorder.samples(mark, qsizetype(kRate) * (run[line] + 1500) / 1000));
             const double lateMs = heard.first * 1000.0 / kRate;
             const QString what = QString::asprintf(
                 "line %lld: %.0f ms late, lasted %.0f ms, sounded %.0f ms, gaps %.1f ms (longest "
                 "%.1f ms)",
-                line, lateMs, heard.lastedMs, heard.soundedMs, heard.gapsMs, heard.longestGapMs);
+                line, lateMs, heard.lastedMs, heard.soundedMs(), heard.gapsMs, heard.longestGapMs);
             QVERIFY2(heard.first >= 0 && lateMs <= 1000, qPrintable(what + u"; "_s + gaps.noted()));
             if (!heard.whole(run[line], run[line] / 10 + 30)) {
                 const QString fault = gaps.fault(what);
@@ -344,7 +344,7 @@ private slots:
                     .arg(heard.longestGapMs)
                     .arg(heard.gapsMs)
                     .arg(heard.lastedMs)
-                    .arg(heard.soundedMs));
+                    .arg(heard.soundedMs()));
             QVERIFY2(fault.isEmpty(), qPrintable(fault));
             --line;
         }
@@ -400,15 +400,14 @@ private slots:
             output.play(sound(300, 3000));
             QVERIFY(m_recorder.waitForRecorded(next, 800));
             const QList<qint16> heard = m_recorder.samples(next, kRate * 8 / 10);
-            const auto loud = std::find_if(heard.cbegin(), heard.cend(),
-                [](qint16 sample) { return std::abs(sample) > 7000; });
+            const auto atTheOldLevel = [](qint16 sample) { return std::abs(sample) > 7000; };
+            const auto loud = std::find_if(heard.cbegin(), heard.cend(), atTheOldLevel);
             QVERIFY2(loud == heard.cend(),
-                qPrintable(u"the old line came back %1 ms after the stop, for %2 ms; %3"_s
-                               .arg((next - at + (loud - heard.cbegin())) * 1000.0 / kRate)
-                               .arg(std::count_if(loud, heard.cend(),
-                                        [](qint16 sample) { return std::abs(sample) > 7000; })
-                                   * 1000.0 / kRate)
-                               .arg(notes.report())));
+                qPrintable(
+                    u"the old line came back %1 ms after the stop, for %2 ms; %3"_s
+                        .arg((next - at + (loud - heard.cbegin())) * 1000.0 / kRate)
+                        .arg(std::count_if(loud, heard.cend(), atTheOldLevel) * 1000.0 / kRate)
+                        .arg(notes.report())));
             QVERIFY2(lastLoud(heard) >= 0, "the next line was not heard");
         }
         QVERIFY2(measured >= 3, "the machine held the recorder up at almost every stop");
@@ -442,19 +441,16 @@ private slots:
                 return loud ? level > 7000 : level > 1000 && level < 6000;
             };
             qsizetype from = -1;
-            const auto heardWithin = [&](int milliseconds) { // 50 ms at the line's own level
-                return NullSinkRecorder::waitUntil(
-                    [&] {
-                        const QList<qint16> samples
-                            = m_recorder.samples(mark, qsizetype(kRate) * milliseconds / 1000);
-                        const auto found = std::search_n(
-                            samples.cbegin(), samples.cend(), kRate / 20, 0, atItsLevel);
-                        from = found == samples.cend() ? -1 : mark + (found - samples.cbegin());
-                        return from >= 0;
-                    },
-                    milliseconds);
-            };
-            if (!heardWithin(5000)) {
+            const bool heard = NullSinkRecorder::waitUntil(
+                [&] { // 50 ms at the line's own level
+                    const QList<qint16> samples = m_recorder.samples(mark, kRate * 5);
+                    const auto found = std::search_n(
+                        samples.cbegin(), samples.cend(), kRate / 20, 0, atItsLevel);
+                    from = found == samples.cend() ? -1 : mark + (found - samples.cbegin());
+                    return from >= 0;
+                },
+                5000);
+            if (!heard) {
                 unheard.append(u"line %1 never heard"_s.arg(line));
                 continue;
             }

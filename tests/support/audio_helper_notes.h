@@ -31,18 +31,13 @@ public:
     AudioHelperNotes& operator=(const AudioHelperNotes&) = delete;
 
     int underflows() const { return s_underflows; }
-    // What the audio helper noted, the latest last.
-    QStringList said() const
-    {
-        const std::lock_guard lock(s_mutex);
-        return s_helperNotes;
-    }
-    // For a failure's message.
+    // What the audio helper noted, the latest last, for a failure's message.
     QString report() const
     {
-        const QStringList notes = said();
-        return notes.isEmpty() ? QStringLiteral("the helper noted nothing")
-                               : QStringLiteral("the helper noted: ") + notes.join(u"; ");
+        const std::lock_guard lock(s_mutex);
+        return s_helperNotes.isEmpty()
+            ? QStringLiteral("the helper noted nothing")
+            : QStringLiteral("the helper noted: ") + s_helperNotes.join(u"; ");
     }
 
 private:
