@@ -377,6 +377,7 @@ void PulsePlayer::drainIfDue()
     if (m_corked)
         cork(false);
     m_drainTarget = m_writtenUpTo;
+    m_drainChecked = false;
     m_drain = pa_stream_drain(m_stream, &PulsePlayer::onDrained, this);
     m_readIndex = -1;
     m_readIndexMoved = false;
@@ -388,13 +389,23 @@ void PulsePlayer::drainIfDue()
     }
 }
 
-void PulsePlayer::onDrained(pa_stream*, int success, void* self)
+void PulsePlayer::onDrained(pa_stream* stream, int success, void* self)
 {
     PulsePlayer& player = *playerOf(self);
     if (player.m_drain) {
         pa_operation_unref(player.m_drain);
         player.m_drain = nullptr;
     }
+    // PipeWire's service may answer the drain of a line a stop ended a moment before as this
+    // one's: it keeps one drain to answer, and a flush does not end the old one. An answer
+    // comes when all written has been played, so the server's read index tells a false one.
+    if (success && player.m_corkRightAfterFlush && !player.m_drainChecked) {
+        player.m_drainChecked = true;
+        player.m_drain = pa_stream_update_timing_info(stream, &PulsePlayer::onDrainChecked, self);
+        if (player.m_drain)
+            return;
+    }
+    player.m_drainChecked = false;
     player.settle(player.m_drainTarget);
     if (success) {
         player.m_troubleTold.clear();
@@ -402,6 +413,25 @@ void PulsePlayer::onDrained(pa_stream*, int success, void* self)
     }
     player.pump();
     player.corkIfIdle();
+}
+
+void PulsePlayer::onDrainChecked(pa_stream* stream, int success, void* self)
+{
+    PulsePlayer& player = *playerOf(self);
+    if (player.m_drain) {
+        pa_operation_unref(player.m_drain);
+        player.m_drain = nullptr;
+    }
+    const pa_timing_info* timing = success ? pa_stream_get_timing_info(stream) : nullptr;
+    if (timing && timing->read_index < timing->write_index) {
+        const QByteArray note = QByteArrayLiteral("the sound server said a line had been played "
+                                                  "before it had played it: it is drained again\n");
+        player.m_answer(FrameKind::Note, std::uint32_t(note.size()), note);
+        player.m_drain = pa_stream_drain(stream, &PulsePlayer::onDrained, self);
+        if (player.m_drain)
+            return;
+    }
+    onDrained(stream, 1, self);
 }
 
 void PulsePlayer::onTiming(pa_stream* stream, int success, void* self)

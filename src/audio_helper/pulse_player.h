@@ -86,6 +86,7 @@ private:
     static void onWritable(pa_stream* stream, std::size_t bytes, void* self);
     static void onUnderflow(pa_stream* stream, void* self);
     static void onDrained(pa_stream* stream, int success, void* self);
+    static void onDrainChecked(pa_stream* stream, int success, void* self);
     static void onTiming(pa_stream* stream, int success, void* self);
     static void onServerInfo(pa_context* context, const pa_server_info* info, void* self);
     static void onServerEvent(
@@ -129,6 +130,7 @@ private:
     std::uint32_t m_drainedUpTo = 0; // played or dropped, as answered
     pa_operation* m_drain = nullptr;
     std::uint32_t m_drainTarget = 0;
+    bool m_drainChecked = false; // the server's answer to it is being checked, or was
     Clock::time_point m_drainingSince;
 
     struct Pending {
