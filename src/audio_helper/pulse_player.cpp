@@ -396,10 +396,11 @@ void PulsePlayer::onDrained(pa_stream* stream, int success, void* self)
         pa_operation_unref(player.m_drain);
         player.m_drain = nullptr;
     }
-    // PipeWire's service may answer the drain of a line a stop ended a moment before as this
-    // one's: it keeps one drain to answer, and a flush does not end the old one. An answer
-    // comes when all written has been played, so the server's read index tells a false one.
-    if (success && player.m_corkRightAfterFlush && !player.m_drainChecked) {
+    // A server may answer a drain before it has played what it was given: PipeWire's service
+    // has answered the drain of a line a stop ended a moment before as this one's, as it keeps
+    // one drain to answer and a flush does not end the old one. A true answer comes once all
+    // written has been played, so the server's read index tells a false one.
+    if (success && !player.m_drainChecked) {
         player.m_drainChecked = true;
         player.m_drain = pa_stream_update_timing_info(stream, &PulsePlayer::onDrainChecked, self);
         if (player.m_drain)
@@ -423,7 +424,8 @@ void PulsePlayer::onDrainChecked(pa_stream* stream, int success, void* self)
         player.m_drain = nullptr;
     }
     const pa_timing_info* timing = success ? pa_stream_get_timing_info(stream) : nullptr;
-    if (timing && timing->read_index < timing->write_index) {
+    if (timing && !timing->read_index_corrupt && !timing->write_index_corrupt
+        && timing->read_index < timing->write_index) {
         const QByteArray note = QByteArrayLiteral("the sound server said a line had been played "
                                                   "before it had played it: it is drained again\n");
         player.m_answer(FrameKind::Note, std::uint32_t(note.size()), note);

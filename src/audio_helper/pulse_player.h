@@ -21,7 +21,8 @@
 // small start threshold, so a stall of this process cannot cut a line; the latency the stream
 // asks for stays small, so a stop is heard at once. A stop flushes the stream, or replaces it
 // (see m_corkRightAfterFlush). A line the server never begins to play is written once more, to
-// a new stream.
+// a new stream; one it says it has played counts as played once its read index has reached all
+// that was written.
 //
 // Failures are told from the context's and the stream's state and from operations that do not
 // complete: the server went away, the device went away or stopped playing, the server does

@@ -376,6 +376,42 @@ private slots:
             "an underflow counted at the end of the late line");
     }
 
+    // A server that says a line has been played before it has (PipeWire's service did, just
+    // after a cut) neither cuts it nor ends the wait for it: the helper asks again. A library
+    // preloaded into the helper answers every other drain at once.
+    void aLineSaidToBePlayedTooSoonIsPlayedWhole()
+    {
+        const AudioHelperNotes notes;
+        const QByteArray preload = qgetenv("LD_PRELOAD"), sanitizer = qgetenv("ASAN_OPTIONS");
+        qputenv("LD_PRELOAD", KELVARO_EARLY_DRAIN_ANSWERS);
+        // In a sanitized build, the library is loaded before the sanitizer's own.
+        qputenv("ASAN_OPTIONS", sanitizer + ":verify_asan_link_order=0");
+        BackgroundAudioOutput output(kHelper);
+        const pid_t helper = audioHelper(); // started, with the library
+        qputenv("LD_PRELOAD", preload);
+        qputenv("ASAN_OPTIONS", sanitizer);
+        QVERIFY(helper > 0);
+        for (int line = 0; line < 3; ++line) {
+            const qsizetype mark = m_recorder.now();
+            QElapsedTimer waited;
+            waited.start();
+            output.play(sound(1000));
+            output.waitUntilPlayed();
+            QVERIFY2(waited.elapsed() >= 900,
+                qPrintable(u"line %1: the wait ended after %2 ms; %3"_s.arg(line)
+                               .arg(waited.elapsed())
+                               .arg(notes.report())));
+            QVERIFY(m_recorder.waitForRecorded(mark, 2500));
+            const HeardLine heard = heardLine(m_recorder.samples(mark, kRate * 5 / 2));
+            QVERIFY2(heard.first >= 0 && heard.lastedMs >= 900,
+                qPrintable(u"line %1 lasted %2 ms; %3"_s.arg(line)
+                               .arg(heard.lastedMs)
+                               .arg(notes.report())));
+        }
+        QVERIFY2(notes.report().contains(u"drained again"_s),
+            qPrintable(u"no early answer was given: "_s + notes.report()));
+    }
+
     // A stop silences the line within 30 ms of the key; muting, within a moment, and the
     // line goes on silently.
     void stopAndMuteSilenceAtOnce()
