@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -32,6 +33,21 @@ constexpr auto kVolumeRestoreWindow = 5s;
 QString errorText(int error)
 {
     return QString::fromUtf8(pa_strerror(error));
+}
+
+// Lets go of an operation once it has answered.
+void release(pa_operation*& operation)
+{
+    if (operation)
+        pa_operation_unref(std::exchange(operation, nullptr));
+}
+
+// Lets go of an operation whose answer is no longer wanted: its callback is not called.
+void cancel(pa_operation*& operation)
+{
+    if (operation)
+        pa_operation_cancel(operation);
+    release(operation);
 }
 
 class Locked {
@@ -246,13 +262,8 @@ void PulsePlayer::openStream(int sampleRate)
 
 void PulsePlayer::dropStream()
 {
-    for (pa_operation** operation : { &m_drain, &m_probe }) {
-        if (*operation) {
-            pa_operation_cancel(*operation);
-            pa_operation_unref(*operation);
-            *operation = nullptr;
-        }
-    }
+    cancel(m_drain);
+    cancel(m_probe);
     if (!m_stream)
         return;
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
@@ -392,10 +403,7 @@ void PulsePlayer::drainIfDue()
 void PulsePlayer::onDrained(pa_stream* stream, int success, void* self)
 {
     PulsePlayer& player = *playerOf(self);
-    if (player.m_drain) {
-        pa_operation_unref(player.m_drain);
-        player.m_drain = nullptr;
-    }
+    release(player.m_drain);
     // A server may answer a drain before it has played what it was given: PipeWire's service
     // has answered the drain of a line a stop ended a moment before as this one's, as it keeps
     // one drain to answer and a flush does not end the old one. A true answer comes once all
@@ -406,7 +414,6 @@ void PulsePlayer::onDrained(pa_stream* stream, int success, void* self)
         if (player.m_drain)
             return;
     }
-    player.m_drainChecked = false;
     player.settle(player.m_drainTarget);
     if (success) {
         player.m_troubleTold.clear();
@@ -419,10 +426,7 @@ void PulsePlayer::onDrained(pa_stream* stream, int success, void* self)
 void PulsePlayer::onDrainChecked(pa_stream* stream, int success, void* self)
 {
     PulsePlayer& player = *playerOf(self);
-    if (player.m_drain) {
-        pa_operation_unref(player.m_drain);
-        player.m_drain = nullptr;
-    }
+    release(player.m_drain);
     const pa_timing_info* timing = success ? pa_stream_get_timing_info(stream) : nullptr;
     if (timing && !timing->read_index_corrupt && !timing->write_index_corrupt
         && timing->read_index < timing->write_index) {
@@ -439,10 +443,7 @@ void PulsePlayer::onDrainChecked(pa_stream* stream, int success, void* self)
 void PulsePlayer::onTiming(pa_stream* stream, int success, void* self)
 {
     PulsePlayer& player = *playerOf(self);
-    if (player.m_probe) {
-        pa_operation_unref(player.m_probe);
-        player.m_probe = nullptr;
-    }
+    release(player.m_probe);
     const pa_timing_info* timing = success ? pa_stream_get_timing_info(stream) : nullptr;
     if (timing)
         player.m_readIndexAnsweredAt = Clock::now();
@@ -617,11 +618,7 @@ void PulsePlayer::dropAll()
         utterance.dropped = true;
         utterance.bytes.clear();
     }
-    if (m_drain) {
-        pa_operation_cancel(m_drain);
-        pa_operation_unref(m_drain);
-        m_drain = nullptr;
-    }
+    cancel(m_drain);
     if (m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY && !m_corked) {
         if (m_corkRightAfterFlush) {
             track(pa_stream_flush(m_stream, nullptr, nullptr));
