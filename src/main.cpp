@@ -21,6 +21,7 @@
 #include "system_clock.h"
 #include "voice.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -128,10 +129,14 @@ int main(int argc, char* argv[])
 
     FontConfigPreload fontConfig;
     QApplication app(argc, argv);
+    fontConfig.listFonts();
     QApplication::setStyle(new DeferredIconStyle(QApplication::style()));
     QApplication::setApplicationName(QStringLiteral("Kelvaro"));
     QApplication::setApplicationVersion(QStringLiteral(KELVARO_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvaro.Kelvaro"));
+    // Qt connects its accessibility bridge to the session bus the first time it is asked, as the
+    // window's first accessible name would; asked here, that wait overlaps the font list.
+    QAccessible::isActive();
     QtTranslations qtTranslations;
     qtTranslations.install(QLocale());
 

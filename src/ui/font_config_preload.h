@@ -3,14 +3,19 @@
 #include <thread>
 
 // Reads the system's font configuration on a thread of its own while the program connects to
-// the display and builds its window. Read on the window's thread, it would come between those
-// and the first frame's text; the first font the window asks for needs it.
+// the display, and then Qt's list of installed fonts while it builds its window. Read on the
+// window's thread, both would come between those and the first frame's text; the first font
+// the window asks for needs them.
 class FontConfigPreload {
 public:
     FontConfigPreload();
 
-    // Returns once the configuration is read; call it before the first font is used, so that
-    // Qt does not read the configuration a second time alongside.
+    // Call once the QGuiApplication exists, which Qt's font list needs: once the configuration
+    // is read, lists the fonts on a thread of its own.
+    void listFonts();
+
+    // Returns once all that was started is done; call it before the first font is used, so that
+    // Qt does not do the same work a second time alongside.
     void wait();
 
 private:

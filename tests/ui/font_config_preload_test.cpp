@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-// The reader must be joined exactly once, however the program leaves: a thread still joinable
+// Each reader must be joined exactly once, however the program leaves: a thread still joinable
 // when destroyed ends the program with std::terminate, and one joined twice throws. Either
 // fault fails this test by ending its process.
 class TestFontConfigPreload : public QObject {
@@ -19,8 +19,18 @@ private slots:
         {
             FontConfigPreload leftAtOnce;
         }
+        {
+            FontConfigPreload listed;
+            listed.listFonts();
+            listed.wait();
+            listed.wait();
+        }
+        {
+            FontConfigPreload listedAndLeft;
+            listedAndLeft.listFonts();
+        }
     }
 };
 
-QTEST_GUILESS_MAIN(TestFontConfigPreload)
+QTEST_MAIN(TestFontConfigPreload)
 #include "font_config_preload_test.moc"
