@@ -173,7 +173,6 @@ int main(int argc, char* argv[])
 
     const QString fileAtStart
         = command.file.isEmpty() ? QString() : QFileInfo(command.file).absoluteFilePath();
-    fontConfig.wait();
     MainWindow window(
         { voice, clock, files, fileChooser, fontChooser, editor, messages, exit, progress },
         fileAtStart);

@@ -14,15 +14,8 @@ FontConfigPreload::FontConfigPreload()
 
 void FontConfigPreload::listFonts()
 {
-    // Qt's list is made from fontconfig's, which must not be read twice at once.
-    wait();
-    // Qt's font functions may be called from any thread; the first call fills the list the
-    // whole program shares.
+    // Qt's list is made from fontconfig's configuration, which must not be read twice at once:
+    // the reader is joined as the lister replaces it. Qt's font functions may be called from
+    // any thread, under one lock; the first call fills the list the whole program shares.
     m_reader = std::jthread([] { QFontDatabase::families(); });
-}
-
-void FontConfigPreload::wait()
-{
-    if (m_reader.joinable())
-        m_reader.join();
 }

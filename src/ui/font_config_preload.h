@@ -5,7 +5,7 @@
 // Reads the system's font configuration on a thread of its own while the program connects to
 // the display, and then Qt's list of installed fonts while it builds its window. Read on the
 // window's thread, both would come between those and the first frame's text; the first font
-// the window asks for needs them.
+// the window asks for needs them, and waits inside Qt for a list still being read.
 class FontConfigPreload {
 public:
     FontConfigPreload();
@@ -14,10 +14,6 @@ public:
     // is read, lists the fonts on a thread of its own.
     void listFonts();
 
-    // Returns once all that was started is done; call it before the first font is used, so that
-    // Qt does not do the same work a second time alongside.
-    void wait();
-
 private:
-    std::jthread m_reader; // joined when destroyed, if not waited for before
+    std::jthread m_reader; // joined when replaced or destroyed
 };

@@ -1,5 +1,6 @@
 #include "font_config_preload.h"
 
+#include <QFontDatabase>
 #include <QTest>
 
 // Each reader must be joined exactly once, however the program leaves: a thread still joinable
@@ -9,21 +10,16 @@ class TestFontConfigPreload : public QObject {
     Q_OBJECT
 
 private slots:
-    void endsCleanlyWaitedForOrNot()
+    void endsCleanlyWhenLeftAtAnyPoint()
     {
-        {
-            FontConfigPreload waited;
-            waited.wait();
-            waited.wait();
-        }
         {
             FontConfigPreload leftAtOnce;
         }
         {
             FontConfigPreload listed;
             listed.listFonts();
-            listed.wait();
-            listed.wait();
+            // The window's thread asks for fonts while the list may still be read.
+            QVERIFY(!QFontDatabase::families().isEmpty());
         }
         {
             FontConfigPreload listedAndLeft;
